@@ -1,0 +1,34 @@
+# Small helpers shared by every folder's CMakeLists.txt.
+
+# Adds each listed folder that has a CMakeLists.txt of its own.
+function(tramex_add_subdirectories)
+  foreach(dir ${ARGN})
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+      add_subdirectory(${dir})
+    endif()
+  endforeach()
+endfunction()
+
+# tramex_add_test(NAME <name> SOURCES <files...> [LIBS <targets...>] [LABELS <labels...>]
+#                 [TIMEOUT <seconds>] [ENVIRONMENT <VAR=value...>])
+# One GoogleTest executable; each TEST becomes one CTest test. Every test runs
+# under Qt's offscreen platform so windows can be created without a display.
+function(tramex_add_test)
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES})
+  set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_compile_definitions(${T_NAME} PRIVATE
+    TRAMEX_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    TRAMEX_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  gtest_discover_tests(${T_NAME}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 30
+    PROPERTIES
+      TIMEOUT ${T_TIMEOUT}
+      LABELS "${T_LABELS}"
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${T_ENVIRONMENT}")
+endfunction()
