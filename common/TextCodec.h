@@ -1,0 +1,18 @@
+// Conversions between the program's UTF-8 text and the single-byte Windows-1252
+// text the ERP database stores and the extract files carry.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tramex {
+
+// Each byte becomes its Windows-1252 character (undefined bytes keep their
+// Latin-1 code point so no byte is ever lost).
+std::string Cp1252ToUtf8(std::string_view bytes);
+
+// Characters without a Windows-1252 byte become "?"; invalid UTF-8 bytes are
+// taken as Latin-1 characters.
+std::string Utf8ToCp1252(std::string_view text);
+
+}  // namespace tramex
