@@ -1,0 +1,47 @@
+// The socket layer under a TCP connection: one IPv4 stream socket with
+// resolution, connect, timed readiness waits, receive, send and close. Error
+// codes are always those of the common socket error table.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace tramex {
+
+// Bytes moved by one receive or send, or the table code of its failure.
+struct SocketTransfer {
+    size_t bytes = 0;
+    int error = 0;
+};
+
+class TSocketHandler {
+public:
+    virtual ~TSocketHandler() = default;
+
+    // Numeric IPv4 text for host: "localhost" in any case and numeric
+    // addresses without the resolver, else the resolver's first IPv4 address.
+    // Raises ESocketError (11001 for an unknown host).
+    virtual std::string ResolveIPv4(const std::string& host) = 0;
+    // Creates the stream socket bound to any local address; raises ESocketError.
+    virtual void Allocate() = 0;
+    virtual bool IsAllocated() const = 0;
+    // Blocking connect; returns 0 or the table code. May run on a worker thread
+    // while the owner calls AbortConnect.
+    virtual int Connect(const std::string& address, uint16_t port) = 0;
+    // Makes a Connect running on another thread return soon.
+    virtual void AbortConnect() = 0;
+    // Waits until data (or the peer's close) can be received; limitMs < 0
+    // waits without limit. Raises ESocketError.
+    virtual bool WaitReadable(int limitMs) = 0;
+    virtual SocketTransfer Receive(char* buffer, size_t max) = 0;
+    virtual SocketTransfer Send(const char* data, size_t length) = 0;
+    // Shuts down the sending direction and closes; nothing when not allocated.
+    virtual void Close() = 0;
+};
+
+// The socket layer of this system.
+std::unique_ptr<TSocketHandler> CreateSocketHandler();
+
+}  // namespace tramex

@@ -1,0 +1,94 @@
+// A TCP connection over IPv4 for the FTP client: opens under a time limit,
+// reads text lines, writes lines and file data, and keeps the window
+// responsive through the anti-freeze while it waits.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "transfer/LocalFile.h"
+#include "transfer/SocketErrors.h"
+#include "transfer/SocketHandler.h"
+#include "transfer/TcpTextEncoding.h"
+
+namespace tramex {
+
+class TTcpConnection {
+public:
+    TTcpConnection();
+    // Test seam: runs the connection on the given socket layer.
+    explicit TTcpConnection(std::unique_ptr<TSocketHandler> socket);
+    virtual ~TTcpConnection();
+    TTcpConnection(const TTcpConnection&) = delete;
+    TTcpConnection& operator=(const TTcpConnection&) = delete;
+
+    std::string Host;
+    uint16_t Port = 0;
+    int ConnectTimeout = 0;  // ms; 0: the default rule, -1: no limit at all
+    int ReadTimeout = -1;    // ms; -1 or 0: no limit
+    int RecvBufferSize = 32768;  // largest single receive
+    int SendBufferSize = 32768;  // largest piece of file data per send
+    int MaxLineLength = 16384;
+    TextEncoding Encoding = TextEncoding::SingleByte;
+    // Connect waits sleep in steps of this many ms (or the idle slice if smaller).
+    int ConnectStepMs = 125;
+    // Connect limit when ConnectTimeout is 0 and the anti-freeze is in force.
+    int AntiFreezeConnectLimitMs = 120000;
+
+    // Resolves Host and connects to Port; raises on failure, leaving it closed.
+    void Open();
+    // Shuts down the sending direction and closes; nothing when closed.
+    void Close();
+    // Open and not closed by the peer, or received data still unread.
+    bool IsOpen();
+    // Waits up to limitMs (< 0: no limit) for data; true when input arrived.
+    bool WaitForData(int limitMs);
+    // The next line without its end; an empty text with ReadLineTimedOut()
+    // set when ReadTimeout ran out first.
+    std::string ReadLine();
+    bool ReadLineTimedOut() const { return readLineTimedOut_; }
+    // The next line that is not empty once stripped of codes 0 to 32.
+    std::string ReadNonEmptyLine();
+    // Sends the text and CR LF at once, encoded with Encoding.
+    void WriteLine(const std::string& utf8Text);
+    // Sends the whole file, or the rest from its current position.
+    void WriteFileData(LocalFile& file, bool wholeFile);
+    // Numeric IPv4 text of the peer of the last successful Open.
+    std::string PeerAddress() const { return peerAddress_; }
+    bool ClosedByPeer() const { return closedByPeer_; }
+    // Drops all received and unread input.
+    void DiscardInput();
+
+private:
+    int ConnectLimit() const;
+    void ConnectOnWorker(const std::string& address, int limitMs);
+    void EnsureSocket() const;
+    bool WaitReadable(int limitMs);
+    bool WaitInSlices(int limitMs, int sliceMs);
+    enum class ReceiveOutcome { Data, TimedOut, PeerClosed, Failed };
+    ReceiveOutcome ReceiveOnce(bool raise);
+    bool FillInput(int limitMs, bool raise);
+    void SendBytes(const char* data, size_t length);
+    void CloseAfterFailure();
+
+    std::unique_ptr<TSocketHandler> socket_;
+    bool opened_ = false;
+    bool closedByPeer_ = false;
+    bool readLineTimedOut_ = false;
+    std::string input_;
+    size_t lineSearchStart_ = 0;  // bytes of input_ already searched for LF
+    std::vector<char> receiveBuffer_;
+    std::vector<char> fileBuffer_;
+    std::string peerAddress_;
+};
+
+// A data connection: the same transport, opened by the FTP client per transfer.
+class TTcpClient : public TTcpConnection {
+public:
+    using TTcpConnection::TTcpConnection;
+};
+
+}  // namespace tramex
