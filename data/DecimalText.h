@@ -1,0 +1,21 @@
+// Text of a scaled decimal as the extract files and the windows show it:
+// exact digits, no rounding, trailing fraction zeros dropped, host separator.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tramex {
+
+// unscaled * 10^-scale, e.g. (-250, 2, '.') -> "-2.5", (0, 2, ',') -> "0".
+std::string FormatDecimal(int64_t unscaled, int scale, char separator);
+
+// Appends the same text to out without a temporary string.
+void AppendDecimal(std::string& out, int64_t unscaled, int scale, char separator);
+
+// The separator in effect for the process: the regional setting's until
+// SetDecimalSeparator is called (tests and tools fix it).
+char DecimalSeparator();
+void SetDecimalSeparator(char separator);
+
+}  // namespace tramex
