@@ -1,0 +1,28 @@
+// One export run's file work: runs the eight report procedures in order and
+// writes the ten extract files into the data directory, announcing each step.
+#pragma once
+
+#include "session/ParametrosEnvio.h"
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+namespace tramex {
+
+class Connection;
+
+struct ExtractProgress {
+    // Called before each step with the message the status panel shows.
+    std::function<void(const std::string& message)> stepStarted;
+    // Called after each file is closed, with its name and record count.
+    std::function<void(const std::string& fileName, std::size_t rows)> fileWritten;
+};
+
+// Writes Municipios.txt .. TotalesdeControl.txt. Raises InvalidBranchError
+// before any command when the branch id is not an integer; any database or
+// file error stops the run where it happens and files written before stay.
+void WriteExtractFiles(Connection& connection, const ParametrosEnvio& parameters,
+                       const ExtractProgress& progress = {});
+
+}  // namespace tramex
