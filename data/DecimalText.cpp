@@ -4,7 +4,10 @@
 #include <QLocale>
 #include <QString>
 
+#include "common/Error.h"
+
 #include <atomic>
+#include <limits>
 
 namespace tramex {
 namespace {
@@ -56,6 +59,49 @@ void AppendDecimal(std::string& out, int64_t unscaled, int scale, char separator
     out += separator;
     for (int i = scale - 1; i >= firstKept; --i)
         out += i < count ? digits[i] : '0';
+}
+
+int64_t ParseDecimal(std::string_view text, int scale, char separator) {
+    const std::string quoted = "Invalid number: \"" + std::string(text) + "\"";
+    size_t pos = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (negative)
+        ++pos;
+    // Accumulate the magnitude negatively so INT64_MIN fits.
+    int64_t value = 0;
+    int fractionDigits = 0;
+    bool seenPoint = false;
+    bool seenDigit = false;
+    for (; pos < text.size(); ++pos) {
+        const char c = text[pos];
+        if ((c == '.' || c == separator) && !seenPoint) {
+            seenPoint = true;
+            continue;
+        }
+        if (c < '0' || c > '9')
+            throw Error(quoted);
+        seenDigit = true;
+        if (seenPoint && fractionDigits >= scale) {
+            if (c != '0')
+                throw Error(quoted);  // more precision than the field keeps
+            continue;
+        }
+        if (seenPoint)
+            ++fractionDigits;
+        if (value < (std::numeric_limits<int64_t>::min() + (c - '0')) / 10)
+            throw Error(quoted);
+        value = value * 10 - (c - '0');
+    }
+    if (!seenDigit)
+        throw Error(quoted);
+    for (; fractionDigits < scale; ++fractionDigits) {
+        if (value < std::numeric_limits<int64_t>::min() / 10)
+            throw Error(quoted);
+        value *= 10;
+    }
+    if (!negative && value == std::numeric_limits<int64_t>::min())
+        throw Error(quoted);
+    return negative ? value : -value;
 }
 
 std::string FormatDecimal(int64_t unscaled, int scale, char separator) {

@@ -1,5 +1,6 @@
 // Compact row storage for the snapshots: every row encoded one after another
-// in one growing buffer, addressed by its offset.
+// in one growing buffer, addressed by its offset. The buffer grows in blocks
+// so that it never needs a copy of itself (no doubling peak when it grows).
 #pragma once
 
 #include "data/FieldDef.h"
@@ -36,7 +37,7 @@ public:
     bool TextEquals(uint64_t row, int field, std::string_view value, char separator) const;
     RowValues Decode(uint64_t row) const;
 
-    size_t Bytes() const { return buffer_.size(); }
+    size_t Bytes() const;  // bytes reserved by the buffer
 
 private:
     struct Cell {
@@ -49,10 +50,13 @@ private:
     void PutNumber(int64_t number);
     void PutNull();
     void PutVarint(uint64_t value);
-    uint64_t GetVarint(size_t& pos) const;
+    static uint64_t GetVarint(std::string_view bytes, size_t& pos);
+    uint64_t Place();  // moves the encoded row into the buffer
+    std::string_view RowBytes(uint64_t row) const;
 
     const std::vector<FieldDef>* fields_ = nullptr;
-    std::string buffer_;
+    std::vector<std::string> blocks_;
+    std::string scratch_;  // the row being encoded
     // Cell offsets of the last row read, so reading a row field by field
     // does not decode it again each time.
     mutable uint64_t cachedRow_ = UINT64_MAX;
@@ -61,7 +65,7 @@ private:
 
 template <typename Cells>
 uint64_t RowStore::AppendCells(const Cells& cells) {
-    const uint64_t start = buffer_.size();
+    scratch_.clear();
     for (size_t i = 0; i < cells.size(); ++i) {
         const auto& cell = cells[i];
         if (cell.null)
@@ -71,7 +75,7 @@ uint64_t RowStore::AppendCells(const Cells& cells) {
         else
             PutNumber(cell.number);
     }
-    return start;
+    return Place();
 }
 
 }  // namespace tramex
