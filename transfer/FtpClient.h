@@ -1,0 +1,102 @@
+// The FTP upload client: one control connection (the client is itself that
+// connection), automatic login, an optional change of directory, one binary
+// upload in passive mode and an orderly disconnect. Every failure is raised.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "transfer/FtpFeatures.h"
+#include "transfer/FtpReply.h"
+#include "transfer/TcpConnection.h"
+
+namespace tramex {
+
+enum class TFtpTransferType { Ascii, Binary };
+
+class TFtpClient : public TTcpConnection {
+public:
+    TFtpClient();
+    // Closes an open control connection without QUIT.
+    ~TFtpClient() override = default;
+
+    // Settings (Host, Port, ReadTimeout and ConnectTimeout come from the
+    // connection; Port is 21 and ReadTimeout 60000 ms here).
+    std::string Username;
+    std::string Password;
+    std::string Account;  // sent with ACCT only when the server asks for it
+    TFtpTransferType TransferType = TFtpTransferType::Binary;
+    bool AutoLogin = true;
+    bool SendFeat = true;
+    bool SendHost = true;
+    std::string HostArgument;  // argument of HOST; Host when empty
+    // True: data connections go to the control connection's peer, whatever
+    // address the PASV reply names.
+    bool PassiveToControlHost = false;
+    int TransferTimeout = 0;  // read limit of data connections, ms (0: none)
+    // CLNT identification; "Tramex2 FTP 1.0" while ClientName is empty.
+    std::string ClientName;
+    std::string ClientVersion;
+    std::string ClientPlatform;
+    int QuitReplyWaitMs = 100;  // how long Disconnect waits for QUIT's reply
+
+    bool IsConnected();
+    void Disconnect();
+    void Connect();
+    void ChangeDirectory(const std::string& remotePath);
+    // startPosition -1: the whole file without REST.
+    void StoreFile(const std::string& localPath, const std::string& remoteName, bool append,
+                   std::int64_t startPosition);
+
+    // Connection state, renewed at every connect.
+    const TFtpReply& LastReply() const { return lastReply_; }
+    const TFtpReply& Greeting() const { return greeting_; }
+    const TFtpReply& LoginMessage() const { return loginMessage_; }
+    const std::string& ServerDescription() const { return serverDescription_; }
+    const std::string& SystemDescription() const { return systemDescription_; }
+    const std::string& ServerUtcOffset() const { return serverUtcOffset_; }
+    const FtpCapabilities& Capabilities() const { return capabilities_; }
+
+private:
+    // Command exchange and reply reading (FtpClient.cpp).
+    TFtpReply SendCommand(const std::string& command, const std::vector<int>& accepted);
+    TFtpReply ReadReply(const std::vector<int>& accepted);
+    TFtpReply ReadReplyUnchecked();
+    void RequireConnected();
+    void ResetConnectionState();
+    void CloseAndDiscard();
+
+    // Connect steps (FtpClientConnect.cpp).
+    void ConnectFromStart(bool sendHost);
+    void RunLoggedInSetup();
+    void ReadGreeting();
+    bool SendHostKeepsConnection();
+    void ReadSystem();
+    void SendSiteZoneWhenWanted();
+    void SendType();
+    void AbandonConnection(bool greetingAccepted);
+
+    // Login and features (FtpClientLogin.cpp).
+    void Login();
+    void LoginWithUserAndPass();
+    void SendAccountWhenNeeded(const TFtpReply& lastLoginReply);
+    std::string PasswordFor(const TFtpReply& userReply) const;
+    void ProcessFeatures();
+    std::string ClientIdentification() const;
+
+    // Store (FtpClientStore.cpp).
+    std::string DataHostFor(const std::string& replyHost) const;
+    void TransferFile(class LocalFile& file, const std::string& transferCommand,
+                      const std::string& dataHost, std::uint16_t dataPort, bool wholeFile);
+
+    bool everConnected_ = false;
+    TFtpReply lastReply_;
+    TFtpReply greeting_;
+    TFtpReply loginMessage_;
+    std::string serverDescription_;
+    std::string systemDescription_;
+    std::string serverUtcOffset_;
+    FtpCapabilities capabilities_;
+};
+
+}  // namespace tramex

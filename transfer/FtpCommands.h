@@ -1,0 +1,34 @@
+// The reply codes each FTP command of the upload dialogue accepts, kept as
+// data beside the command names so the dialogue reads as a list of steps.
+// An empty list accepts every code (the 421 rule still applies).
+#pragma once
+
+#include <vector>
+
+namespace tramex::ftpcodes {
+
+using Accepted = std::vector<int>;
+
+inline const Accepted kAny = {};
+inline const Accepted kGreeting = {220};
+inline const Accepted kUser = {230, 232, 331};
+inline const Accepted kXaut = {230, 232, 331};
+inline const Accepted kPass = {230, 332};
+inline const Accepted kAcct = {202, 230, 500};
+inline const Accepted kType = {200};
+inline const Accepted kCwd = {200, 250, 257};
+inline const Accepted kPasv = {227};
+inline const Accepted kRest = {350};
+inline const Accepted kTransferStart = {110, 125, 150};
+inline const Accepted kTransferDone = {226, 225, 250};
+
+// The reply that announces the server is closing the control connection.
+inline constexpr int kServiceNotAvailable = 421;
+inline constexpr int kLoggedIn = 230;
+inline constexpr int kNeedPassword = 331;
+inline constexpr int kNeedAccount = 332;
+inline constexpr int kServiceReady = 220;
+inline constexpr int kSyntaxError = 500;
+inline constexpr int kSystemStatus = 210;
+
+}  // namespace tramex::ftpcodes

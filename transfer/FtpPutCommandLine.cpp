@@ -1,0 +1,57 @@
+// Parsing of the tramex-ftp-put command line (see FtpPutCommandLine.h).
+#include "transfer/FtpPutCommandLine.h"
+
+#include <map>
+
+namespace tramex {
+namespace {
+
+std::uint16_t ParsePort(const std::string& text) {
+    unsigned long value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9' || value > 65535) throw EUsageError("invalid port: " + text);
+        value = value * 10 + static_cast<unsigned long>(c - '0');
+    }
+    if (text.empty() || value == 0 || value > 65535) throw EUsageError("invalid port: " + text);
+    return static_cast<std::uint16_t>(value);
+}
+
+}  // namespace
+
+FtpPutRequest ParseFtpPutCommandLine(const std::vector<std::string>& arguments) {
+    FtpPutRequest request;
+    const std::map<std::string, std::string*> options = {{"--host", &request.Host},
+                                                         {"--user", &request.User},
+                                                         {"--password", &request.Password},
+                                                         {"--dir", &request.Directory}};
+    std::vector<std::string> positional;
+    bool userGiven = false, passwordGiven = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const bool isOption = argument.starts_with("--") && argument.size() > 2;
+        if (!isOption) {
+            positional.push_back(argument);
+            continue;
+        }
+        if (i + 1 >= arguments.size()) throw EUsageError("missing value after " + argument);
+        const std::string& value = arguments[++i];
+        if (argument == "--port") {
+            request.Port = ParsePort(value);
+        } else if (const auto found = options.find(argument); found != options.end()) {
+            *found->second = value;
+            userGiven |= argument == "--user";
+            passwordGiven |= argument == "--password";
+        } else {
+            throw EUsageError("unknown option " + argument);
+        }
+    }
+    if (request.Host.empty()) throw EUsageError("--host is required");
+    if (!userGiven) throw EUsageError("--user is required");
+    if (!passwordGiven) throw EUsageError("--password is required");
+    if (positional.empty() || positional.size() > 2) throw EUsageError("expected FILE [REMOTE]");
+    request.LocalFile = positional[0];
+    if (positional.size() == 2) request.RemoteName = positional[1];
+    return request;
+}
+
+}  // namespace tramex
