@@ -1,0 +1,261 @@
+// TCP connection: open under a limit, line reading over an input buffer, and
+// sends of lines and file pieces, with anti-freeze turns in every wait.
+#include "transfer/TcpConnection.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <exception>
+
+#include "transfer/AntiFreeze.h"
+#include "transfer/ConnectThread.h"
+
+namespace tramex {
+namespace {
+
+constexpr int kReceiveTimedOutCode = 10060;
+
+std::string StripControls(const std::string& line) {
+    const auto isControl = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    const auto first = std::find_if_not(line.begin(), line.end(), isControl);
+    const auto last = std::find_if_not(line.rbegin(), line.rend(), isControl).base();
+    return first < last ? std::string(first, last) : std::string();
+}
+
+}  // namespace
+
+TTcpConnection::TTcpConnection() : TTcpConnection(CreateSocketHandler()) {}
+
+TTcpConnection::TTcpConnection(std::unique_ptr<TSocketHandler> socket)
+    : socket_(std::move(socket)) {}
+
+TTcpConnection::~TTcpConnection() { Close(); }
+
+// --- Open -------------------------------------------------------------------
+
+int TTcpConnection::ConnectLimit() const {
+    if (ConnectTimeout != 0) return ConnectTimeout;
+    return TAntiFreeze::InForce() ? AntiFreezeConnectLimitMs : 0;
+}
+
+void TTcpConnection::Open() {
+    // The address is looked up first so that an unknown host leaves no socket.
+    const std::string address = socket_->ResolveIPv4(Host);
+    try {
+        socket_->Allocate();
+        const int limit = ConnectLimit();
+        if (limit == 0) {
+            if (const int code = socket_->Connect(address, Port)) RaiseSocketError(code);
+        } else {
+            ConnectOnWorker(address, limit);
+        }
+    } catch (...) {
+        socket_->Close();
+        opened_ = false;
+        throw;
+    }
+    DiscardInput();
+    closedByPeer_ = false;
+    readLineTimedOut_ = false;
+    peerAddress_ = address;
+    opened_ = true;
+}
+
+// limitMs < 0: no limit. Only the sleep steps use up the limit, so time spent
+// in window handlers during the idle turns does not count against it.
+void TTcpConnection::ConnectOnWorker(const std::string& address, int limitMs) {
+    const int idleSlice = TAntiFreeze::CurrentIdleSlice();
+    const int step = idleSlice > 0 ? std::min(ConnectStepMs, idleSlice) : ConnectStepMs;
+    TConnectThread worker(*socket_, address, Port);
+    int sleptMs = 0;
+    bool finished = false;
+    while (!finished && (limitMs < 0 || sleptMs < limitMs)) {
+        const int thisStep = limitMs < 0 ? step : std::min(step, limitMs - sleptMs);
+        finished = worker.WaitFinished(thisStep);
+        sleptMs += thisStep;
+        TAntiFreeze::IdleTurn();
+    }
+    if (!finished) {
+        socket_->AbortConnect();
+        worker.Join();
+        throw EConnectTimeout();
+    }
+    worker.Join();
+    const int code = worker.ErrorCode();
+    if (code == 10009 || code == ENotASocket::kCode)
+        throw EConnectError(SocketErrorMessage(code));
+    if (code != 0) RaiseSocketError(code);
+}
+
+// --- Close and state ---------------------------------------------------------
+
+void TTcpConnection::Close() {
+    socket_->Close();
+    opened_ = false;
+}
+
+void TTcpConnection::CloseAfterFailure() {
+    closedByPeer_ = true;
+    socket_->Close();
+}
+
+void TTcpConnection::DiscardInput() {
+    input_.clear();
+    lineSearchStart_ = 0;
+}
+
+bool TTcpConnection::IsOpen() {
+    if (socket_->IsAllocated() && opened_ && !closedByPeer_) {
+        try {
+            FillInput(0, false);
+        } catch (const Error&) {
+            // A failed look at the socket only decides the answer below.
+        }
+        if (closedByPeer_) socket_->Close();
+    }
+    return (socket_->IsAllocated() && opened_ && !closedByPeer_) || !input_.empty();
+}
+
+bool TTcpConnection::WaitForData(int limitMs) {
+    if (!socket_->IsAllocated() || !opened_) return false;
+    return FillInput(limitMs, true);
+}
+
+// --- Waiting and receiving ----------------------------------------------------
+
+void TTcpConnection::EnsureSocket() const {
+    if (!socket_->IsAllocated()) throw EConnClosedGracefully();
+}
+
+// limitMs < 0: no limit.
+bool TTcpConnection::WaitReadable(int limitMs) {
+    const int slice = TAntiFreeze::CurrentIdleSlice();
+    if (slice <= 0) {
+        EnsureSocket();
+        return socket_->WaitReadable(limitMs);
+    }
+    return WaitInSlices(limitMs, slice);
+}
+
+bool TTcpConnection::WaitInSlices(int limitMs, int sliceMs) {
+    int remainingMs = limitMs;
+    for (;;) {
+        const bool lastWait = limitMs >= 0 && sliceMs >= remainingMs;
+        EnsureSocket();
+        const bool ready = socket_->WaitReadable(lastWait ? remainingMs : sliceMs);
+        if (ready)
+            TAntiFreeze::BusyTurn();
+        else
+            TAntiFreeze::IdleTurn();
+        if (ready || lastWait) return ready;
+        if (limitMs >= 0) remainingMs -= sliceMs;
+    }
+}
+
+TTcpConnection::ReceiveOutcome TTcpConnection::ReceiveOnce(bool raise) {
+    receiveBuffer_.resize(static_cast<size_t>(std::max(RecvBufferSize, 1)));
+    const SocketTransfer result = socket_->Receive(receiveBuffer_.data(), receiveBuffer_.size());
+    if (result.error == kReceiveTimedOutCode) return ReceiveOutcome::TimedOut;
+    if (result.error != 0) {
+        CloseAfterFailure();
+        if (raise && input_.empty()) RaiseSocketError(result.error);
+        return ReceiveOutcome::Failed;
+    }
+    if (result.bytes == 0) {
+        closedByPeer_ = true;
+        return ReceiveOutcome::PeerClosed;
+    }
+    input_.append(receiveBuffer_.data(), result.bytes);
+    return ReceiveOutcome::Data;
+}
+
+// One wait and, when the socket is readable, one receive: true when the input
+// buffer grew.
+bool TTcpConnection::FillInput(int limitMs, bool raise) {
+    if (!WaitReadable(limitMs)) return false;
+    return ReceiveOnce(raise) == ReceiveOutcome::Data;
+}
+
+// --- Lines -------------------------------------------------------------------
+
+std::string TTcpConnection::ReadLine() {
+    readLineTimedOut_ = false;
+    size_t lineEnd = input_.find('\n', lineSearchStart_);
+    while (lineEnd == std::string::npos) {
+        lineSearchStart_ = input_.size();
+        // A peer may send without end; once the unfinished line is already
+        // too long, waiting for its LF cannot change the outcome.
+        if (input_.size() > static_cast<size_t>(MaxLineLength)) throw EMaxLineLengthExceeded();
+        if (closedByPeer_) {
+            socket_->Close();
+            throw EConnClosedGracefully();
+        }
+        const int limit = ReadTimeout > 0 ? ReadTimeout : -1;
+        if (!WaitReadable(limit)) {
+            readLineTimedOut_ = true;
+            return {};
+        }
+        if (ReceiveOnce(true) == ReceiveOutcome::TimedOut) {
+            readLineTimedOut_ = true;
+            return {};
+        }
+        lineEnd = input_.find('\n', lineSearchStart_);
+    }
+    if (lineEnd > static_cast<size_t>(MaxLineLength)) throw EMaxLineLengthExceeded();
+    size_t textEnd = lineEnd;
+    if (textEnd > 0 && input_[textEnd - 1] == '\r') --textEnd;
+    std::string line = DecodeWireText(std::string_view(input_).substr(0, textEnd), Encoding);
+    input_.erase(0, lineEnd + 1);
+    lineSearchStart_ = 0;
+    return line;
+}
+
+std::string TTcpConnection::ReadNonEmptyLine() {
+    for (int attempt = 0; attempt < INT_MAX; ++attempt) {
+        std::string line = StripControls(ReadLine());
+        if (!line.empty()) return line;
+        if (readLineTimedOut_) throw EReadTimeout();
+    }
+    throw EMaxLineReadAttemptsExceeded();
+}
+
+// --- Sending -----------------------------------------------------------------
+
+void TTcpConnection::SendBytes(const char* data, size_t length) {
+    if (closedByPeer_) throw EConnClosedGracefully();
+    while (length > 0) {
+        const SocketTransfer result = socket_->Send(data, length);
+        if (result.error != 0) {
+            if (result.error != kReceiveTimedOutCode) CloseAfterFailure();
+            RaiseSocketError(result.error);
+        }
+        if (result.bytes == 0) {
+            closedByPeer_ = true;
+            throw EConnClosedGracefully();
+        }
+        data += result.bytes;
+        length -= result.bytes;
+        TAntiFreeze::BusyTurn();
+    }
+}
+
+void TTcpConnection::WriteLine(const std::string& utf8Text) {
+    const std::string bytes = EncodeWireText(utf8Text + "\r\n", Encoding);
+    SendBytes(bytes.data(), bytes.size());
+}
+
+void TTcpConnection::WriteFileData(LocalFile& file, bool wholeFile) {
+    if (wholeFile) file.Seek(0);
+    int64_t remaining = file.Size() - (wholeFile ? 0 : file.Position());
+    fileBuffer_.resize(static_cast<size_t>(std::max(SendBufferSize, 1)));
+    while (remaining > 0) {
+        const size_t piece =
+            static_cast<size_t>(std::min<int64_t>(remaining, static_cast<int64_t>(fileBuffer_.size())));
+        const size_t got = file.Read(fileBuffer_.data(), piece);
+        if (got == 0) throw ENoDataToRead();
+        SendBytes(fileBuffer_.data(), got);
+        remaining -= static_cast<int64_t>(got);
+    }
+}
+
+}  // namespace tramex
