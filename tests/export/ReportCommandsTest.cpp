@@ -1,0 +1,80 @@
+// The command texts sent to the report procedures: period, argument order,
+// quoting and the branch id check.
+#include "export/ReportCommands.h"
+
+#include <gtest/gtest.h>
+
+namespace tramex {
+namespace {
+
+using namespace std::chrono;
+
+ParametrosEnvio Parameters(year_month_day date, std::string branch, std::string family) {
+    ParametrosEnvio parameters;
+    parameters.Fecha = date;
+    parameters.IdAgencia = std::move(branch);
+    parameters.Familia = std::move(family);
+    return parameters;
+}
+
+TEST(ReportCommands, EveryProcedureGetsTheMonthToDatePeriod) {
+    const ReportArguments arguments =
+        ReportArguments::From(Parameters(2019y / September / 27d, "0", "01"));
+    EXPECT_EQ(ReportCommand(ReportProcedure::Ventas, arguments),
+              "select * from rep_ventas_zel('2019/09/01','2019/09/27',0,'01')");
+    EXPECT_EQ(ReportCommand(ReportProcedure::Municipios, arguments),
+              "select * from rep_municipios_zel('2019/09/01','2019/09/27',0,'01')");
+    EXPECT_EQ(ReportCommand(ReportProcedure::TipoNegocio, arguments),
+              "select * from rep_tiponegocio_zel('2019/09/01','2019/09/27',0,'01')");
+    EXPECT_EQ(ReportCommand(ReportProcedure::Vendedores, arguments),
+              "select * from rep_vendedores_zel('2019/09/01','2019/09/27',0,'01')");
+    EXPECT_EQ(ReportCommand(ReportProcedure::Clientes, arguments),
+              "select * from rep_clientes_zel('2019/09/01','2019/09/27',0,'01')");
+    EXPECT_EQ(ReportCommand(ReportProcedure::Rutas, arguments),
+              "select * from rep_rutas_zel('2019/09/01','2019/09/27',0,'01')");
+    EXPECT_EQ(ReportCommand(ReportProcedure::VentasDetalle, arguments),
+              "select * from rep_ventasdet_zel('2019/09/01','2019/09/27',0,'01')");
+    // The SKU procedure alone takes the family before the branch.
+    EXPECT_EQ(ReportCommand(ReportProcedure::Sku, arguments),
+              "select * from rep_sku_zel('2019/09/01','2019/09/27','01',0)");
+}
+
+TEST(ReportCommands, DatesAreFixedWidthAndTheFirstOfAMonthIsAOneDayPeriod) {
+    const ReportArguments first = ReportArguments::From(Parameters(2020y / March / 1d, "12", "A"));
+    EXPECT_EQ(first.ini, "'2020/03/01'");
+    EXPECT_EQ(first.fin, "'2020/03/01'");
+    const ReportArguments early = ReportArguments::From(Parameters(year{987} / 2 / 9, "12", "A"));
+    EXPECT_EQ(ReportCommand(ReportProcedure::Rutas, early),
+              "select * from rep_rutas_zel('0987/02/01','0987/02/09',12,'A')");
+    EXPECT_EQ(DateText(2024y / December / 31d), "2024/12/31");
+}
+
+TEST(ReportCommands, FamilyCodesAreQuotedLiteralsInWindows1252) {
+    const ReportArguments quoted =
+        ReportArguments::From(Parameters(2019y / September / 27d, "3", "O'Brien''s"));
+    EXPECT_EQ(quoted.fam, "'O''Brien''''s'");
+    EXPECT_EQ(ReportCommand(ReportProcedure::Sku, quoted),
+              "select * from rep_sku_zel('2019/09/01','2019/09/27','O''Brien''''s',3)");
+
+    const ReportArguments accented =
+        ReportArguments::From(Parameters(2019y / September / 27d, "3", "Ñandú"));
+    EXPECT_EQ(accented.fam, "'\xD1" "and\xFA'");
+    EXPECT_EQ(ReportArguments::From(Parameters(2019y / September / 27d, "3", "")).fam, "''");
+}
+
+TEST(ReportCommands, OnlyIntegerBranchIdsReachACommand) {
+    for (const char* good : {"0", "7", "-1", "0012", "123456789012"})
+        EXPECT_EQ(ReportArguments::From(Parameters(2019y / September / 27d, good, "01")).suc,
+                  good);
+    for (const char* bad : {"", "-", "1a", " 1", "1 ", "+1", "1,2", "0) union select 1 from x--"}) {
+        try {
+            ReportArguments::From(Parameters(2019y / September / 27d, bad, "01"));
+            ADD_FAILURE() << "accepted branch id \"" << bad << "\"";
+        } catch (const InvalidBranchError& error) {
+            EXPECT_EQ(std::string(error.what()), std::string("Código de agencia inválido: ") + bad);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tramex

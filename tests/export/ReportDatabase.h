@@ -1,0 +1,40 @@
+// Test fixture: a throwaway Firebird database in a temporary directory with
+// small stand-in report procedures that echo their arguments, so a test sees
+// exactly what the run sent and what it wrote.
+#pragma once
+
+#include "data/Connection.h"
+
+#include <QTemporaryDir>
+
+#include <string>
+
+namespace tramex::test {
+
+class ReportDatabase {
+public:
+    ReportDatabase();
+    ~ReportDatabase();
+
+    bool Ready() const { return ready_; }
+    const std::string& Path() const { return path_; }
+    Connection& Db() { return connection_; }
+    // A fresh data directory for the extract files.
+    std::string DataDirectory() const;
+
+    // Replaces one procedure's body; its parameters and columns stay.
+    void Replace(const std::string& procedureDdl) { connection_.ExecuteDdl(procedureDdl); }
+
+private:
+    QTemporaryDir dir_;
+    std::string path_;
+    Connection connection_;
+    bool ready_ = false;
+};
+
+// The stand-in rep_sku_zel that fails on its second run in a connection.
+extern const char* const kSkuFailingOnSecondRun;
+// The stand-in rep_ventasdet_zel that always fails.
+extern const char* const kVentasDetalleFailing;
+
+}  // namespace tramex::test
