@@ -7,7 +7,7 @@ namespace tramex {
 // The window side: processes pending window messages (implemented with the
 // windows; tests use a counting fake).
 class MessagePump {
-public:
+  public:
     virtual ~MessagePump() = default;
     virtual void ProcessAllPendingMessages() = 0;
     virtual void ProcessOnePendingMessage() = 0;
@@ -15,7 +15,7 @@ public:
 };
 
 class TAntiFreeze {
-public:
+  public:
     // Raises tramex::Error when another instance exists.
     explicit TAntiFreeze(MessagePump& pump);
     ~TAntiFreeze();
@@ -23,7 +23,7 @@ public:
     TAntiFreeze& operator=(const TAntiFreeze&) = delete;
 
     bool Active = true;
-    int IdleSlice = 250;  // ms of one wait slice
+    int IdleSlice = 250;   // ms of one wait slice
     bool IdleOnly = true;  // busy turns process nothing
     bool ProcessAllMessages = true;
 
@@ -39,7 +39,7 @@ public:
     // in force and IdleOnly is false.
     static void BusyTurn();
 
-private:
+  private:
     void Process();
     MessagePump& pump_;
 };

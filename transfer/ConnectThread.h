@@ -13,7 +13,7 @@
 namespace tramex {
 
 class TConnectThread {
-public:
+  public:
     TConnectThread(TSocketHandler& socket, std::string address, uint16_t port);
     // Waits for the worker; an unfinished connect blocks until it returns.
     ~TConnectThread();
@@ -26,7 +26,7 @@ public:
     // Valid once finished: 0 on success, else the table code.
     int ErrorCode() const { return errorCode_; }
 
-private:
+  private:
     void Run(std::string address, uint16_t port);
 
     TSocketHandler& socket_;

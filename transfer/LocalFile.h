@@ -12,18 +12,18 @@ namespace tramex {
 
 // "Cannot open file "<path>". <system reason>"
 class EFOpenError : public Error {
-public:
+  public:
     using Error::Error;
 };
 
 // A read that the system refused (the file's data are not readable).
 class EFReadError : public Error {
-public:
+  public:
     using Error::Error;
 };
 
 class LocalFile {
-public:
+  public:
     // Opens utf8Path for reading; raises EFOpenError.
     explicit LocalFile(const std::string& utf8Path);
     ~LocalFile();
@@ -37,7 +37,7 @@ public:
     // Reads up to max bytes at the current position; 0 at the end of the file.
     size_t Read(char* buffer, size_t max);
 
-private:
+  private:
     std::string path_;
     intptr_t handle_;  // file descriptor or Windows HANDLE
 };

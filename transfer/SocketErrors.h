@@ -15,17 +15,17 @@ std::string SocketErrorText(int code);
 std::string SocketErrorMessage(int code);
 
 class ESocketError : public Error {
-public:
+  public:
     explicit ESocketError(int code) : Error(SocketErrorMessage(code)), code_(code) {}
     int code() const { return code_; }
 
-private:
+  private:
     int code_;
 };
 
 // Code 10038: an operation on a handle that is no socket (any more).
 class ENotASocket : public ESocketError {
-public:
+  public:
     ENotASocket() : ESocketError(kCode) {}
     static constexpr int kCode = 10038;
 };
@@ -34,38 +34,38 @@ public:
 [[noreturn]] void RaiseSocketError(int code);
 
 class EConnectTimeout : public Error {
-public:
+  public:
     EConnectTimeout() : Error("Connect timed out.") {}
 };
 
 // A connect failure without a usable socket error code of its own.
 class EConnectError : public Error {
-public:
+  public:
     explicit EConnectError(const std::string& message) : Error(message) {}
 };
 
 class EConnClosedGracefully : public Error {
-public:
+  public:
     EConnClosedGracefully() : Error("Connection Closed Gracefully.") {}
 };
 
 class EMaxLineLengthExceeded : public Error {
-public:
+  public:
     EMaxLineLengthExceeded() : Error("Max line length exceeded.") {}
 };
 
 class EMaxLineReadAttemptsExceeded : public Error {
-public:
+  public:
     EMaxLineReadAttemptsExceeded() : Error("Max line read attempts exceeded.") {}
 };
 
 class EReadTimeout : public Error {
-public:
+  public:
     EReadTimeout() : Error("Read timed out.") {}
 };
 
 class ENoDataToRead : public Error {
-public:
+  public:
     ENoDataToRead() : Error("No data to read.") {}
 };
 

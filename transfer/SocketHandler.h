@@ -17,7 +17,7 @@ struct SocketTransfer {
 };
 
 class TSocketHandler {
-public:
+  public:
     virtual ~TSocketHandler() = default;
 
     // Numeric IPv4 text for host: "localhost" in any case and numeric

@@ -39,9 +39,10 @@ int TTcpConnection::ConnectLimit() const {
 }
 
 void TTcpConnection::Open() {
-    // The address is looked up first so that an unknown host leaves no socket.
-    const std::string address = socket_->ResolveIPv4(Host);
+    std::string address;
     try {
+        // Looked up before the socket exists: resolution gives no idle turns.
+        address = socket_->ResolveIPv4(Host);
         socket_->Allocate();
         const int limit = ConnectLimit();
         if (limit == 0) {
@@ -82,8 +83,7 @@ void TTcpConnection::ConnectOnWorker(const std::string& address, int limitMs) {
     }
     worker.Join();
     const int code = worker.ErrorCode();
-    if (code == 10009 || code == ENotASocket::kCode)
-        throw EConnectError(SocketErrorMessage(code));
+    if (code == 10009 || code == ENotASocket::kCode) throw EConnectError(SocketErrorMessage(code));
     if (code != 0) RaiseSocketError(code);
 }
 
@@ -249,8 +249,8 @@ void TTcpConnection::WriteFileData(LocalFile& file, bool wholeFile) {
     int64_t remaining = file.Size() - (wholeFile ? 0 : file.Position());
     fileBuffer_.resize(static_cast<size_t>(std::max(SendBufferSize, 1)));
     while (remaining > 0) {
-        const size_t piece =
-            static_cast<size_t>(std::min<int64_t>(remaining, static_cast<int64_t>(fileBuffer_.size())));
+        const size_t piece = static_cast<size_t>(
+            std::min<int64_t>(remaining, static_cast<int64_t>(fileBuffer_.size())));
         const size_t got = file.Read(fileBuffer_.data(), piece);
         if (got == 0) throw ENoDataToRead();
         SendBytes(fileBuffer_.data(), got);

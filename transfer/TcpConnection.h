@@ -17,7 +17,7 @@
 namespace tramex {
 
 class TTcpConnection {
-public:
+  public:
     TTcpConnection();
     // Test seam: runs the connection on the given socket layer.
     explicit TTcpConnection(std::unique_ptr<TSocketHandler> socket);
@@ -27,8 +27,8 @@ public:
 
     std::string Host;
     uint16_t Port = 0;
-    int ConnectTimeout = 0;  // ms; 0: the default rule, -1: no limit at all
-    int ReadTimeout = -1;    // ms; -1 or 0: no limit
+    int ConnectTimeout = 0;      // ms; 0: the default rule, -1: no limit at all
+    int ReadTimeout = -1;        // ms; -1 or 0: no limit
     int RecvBufferSize = 32768;  // largest single receive
     int SendBufferSize = 32768;  // largest piece of file data per send
     int MaxLineLength = 16384;
@@ -62,7 +62,7 @@ public:
     // Drops all received and unread input.
     void DiscardInput();
 
-private:
+  private:
     int ConnectLimit() const;
     void ConnectOnWorker(const std::string& address, int limitMs);
     void EnsureSocket() const;
@@ -87,7 +87,7 @@ private:
 
 // A data connection: the same transport, opened by the FTP client per transfer.
 class TTcpClient : public TTcpConnection {
-public:
+  public:
     using TTcpConnection::TTcpConnection;
 };
 

@@ -10,7 +10,7 @@ namespace {
 size_t DecodeUtf8At(std::string_view text, size_t i, char32_t& codePoint) {
     const auto byteAt = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
     const unsigned char lead = byteAt(i);
-    const size_t length = lead < 0x80 ? 1
+    const size_t length = lead < 0x80             ? 1
                           : (lead & 0xE0) == 0xC0 ? 2
                           : (lead & 0xF0) == 0xE0 ? 3
                           : (lead & 0xF8) == 0xF0 ? 4

@@ -23,8 +23,7 @@ LocalFile::LocalFile(const std::string& utf8Path) : path_(utf8Path), handle_(-1)
     do {
         fd = ::open(utf8Path.c_str(), O_RDONLY | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        throw EFOpenError("Cannot open file \"" + utf8Path + "\". " + SystemReason(errno));
+    if (fd < 0) throw EFOpenError("Cannot open file \"" + utf8Path + "\". " + SystemReason(errno));
     struct stat status {};
     if (fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
         ::close(fd);

@@ -2,9 +2,9 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
+#include <windows.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
-#include <windows.h>
 
 #include <atomic>
 #include <chrono>
@@ -45,7 +45,7 @@ std::string NumericText(const IN_ADDR& address) {
 }
 
 class WinSocketHandler : public TSocketHandler {
-public:
+  public:
     WinSocketHandler() { StartWinsockOnce(); }
     ~WinSocketHandler() override { Close(); }
 
@@ -135,7 +135,7 @@ public:
         closesocket(handle);
     }
 
-private:
+  private:
     static int Clamp(size_t length) {
         return length > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(length);
     }

@@ -12,7 +12,7 @@
 namespace tramex::testnet {
 
 class CountingPump : public MessagePump {
-public:
+  public:
     using Clock = std::chrono::steady_clock;
 
     void ProcessAllPendingMessages() override { Record(); }
@@ -33,7 +33,7 @@ public:
     int oneMessageTurns = 0;
     std::function<void()> onTurn;  // runs inside each turn, as a window handler
 
-private:
+  private:
     void Record() {
         turnTimes.push_back(Clock::now());
         if (onTurn) onTurn();

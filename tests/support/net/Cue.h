@@ -9,7 +9,7 @@
 namespace tramex::testnet {
 
 class Cue {
-public:
+  public:
     void Signal() {
         std::lock_guard lock(mutex_);
         signalled_ = true;
@@ -22,7 +22,7 @@ public:
                                  [this] { return signalled_; });
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable changed_;
     bool signalled_ = false;

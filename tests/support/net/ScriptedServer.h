@@ -15,7 +15,7 @@
 namespace tramex::testnet {
 
 class ScriptedServer {
-public:
+  public:
     using Script = std::function<void(TestPeer& peer)>;
 
     // Accepts one connection per script, in turn, and plays that script on it.
@@ -30,7 +30,7 @@ public:
     // What each connection received, in order of acceptance (after Finish).
     const std::vector<std::string>& Received() const { return received_; }
 
-private:
+  private:
     void Run(int acceptLimitMs);
 
     TestListener listener_;

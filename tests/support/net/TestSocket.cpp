@@ -21,7 +21,8 @@ using Clock = std::chrono::steady_clock;
 }
 
 int MsLeft(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
@@ -78,7 +79,8 @@ std::string TestPeer::ReadLine(int limitMs) {
 std::string TestPeer::ReadBytes(size_t count, int limitMs) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs);
     while (pending_.size() < count)
-        if (!ReceiveMore(MsLeft(deadline))) throw TestNetError("test peer: closed before the bytes");
+        if (!ReceiveMore(MsLeft(deadline)))
+            throw TestNetError("test peer: closed before the bytes");
     std::string bytes = pending_.substr(0, count);
     pending_.erase(0, count);
     return bytes;
@@ -132,7 +134,8 @@ TestListener::TestListener(int backlog) {
 TestListener::~TestListener() { Close(); }
 
 std::unique_ptr<TestPeer> TestListener::Accept(int limitMs) {
-    if (!WaitReadable(fd_, limitMs)) throw TestNetError("test listener: no connection within the limit");
+    if (!WaitReadable(fd_, limitMs))
+        throw TestNetError("test listener: no connection within the limit");
     const int peer = accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
     if (peer < 0) Fail("test listener accept");
     return std::make_unique<TestPeer>(peer);

@@ -12,13 +12,13 @@
 namespace tramex::testnet {
 
 class TestNetError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // The server side of one accepted connection; records every byte received.
 class TestPeer {
-public:
+  public:
     explicit TestPeer(int fd) : fd_(fd) {}
     ~TestPeer();
     TestPeer(const TestPeer&) = delete;
@@ -40,7 +40,7 @@ public:
     // Everything received so far, lines and raw bytes alike.
     const std::string& Received() const { return received_; }
 
-private:
+  private:
     // One wait and receive into pending_; false at the client's close.
     bool ReceiveMore(int limitMs);
 
@@ -50,7 +50,7 @@ private:
 };
 
 class TestListener {
-public:
+  public:
     // Listens on 127.0.0.1 on a free port.
     explicit TestListener(int backlog = 16);
     ~TestListener();
@@ -61,7 +61,7 @@ public:
     std::unique_ptr<TestPeer> Accept(int limitMs);
     void Close();
 
-private:
+  private:
     int fd_ = -1;
     uint16_t port_ = 0;
 };

@@ -80,7 +80,7 @@ TEST(TcpConnect, UnknownHostRaisesHostNotFound) {
 // A listener whose accept queue is full drops further connection requests, so
 // a connect to it neither succeeds nor fails until its limit runs out.
 class FullListener {
-public:
+  public:
     FullListener() {
         listener_ = socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
@@ -104,7 +104,7 @@ public:
     }
     uint16_t Port() const { return port_; }
 
-private:
+  private:
     int listener_;
     uint16_t port_ = 0;
     std::vector<int> fillers_;
@@ -159,15 +159,14 @@ TEST(TcpConnect, ExplicitConnectTimeoutAppliesOffTheMainThreadWithoutTurns) {
 }
 
 TEST(TcpConnect, EveryOpenStartsWithAnEmptyBufferAndClearedFlags) {
-    ScriptedServer server(std::vector<ScriptedServer::Script>{
-        [](TestPeer& peer) {
-            peer.Send("220 old\r\nleft over");
-            peer.Close();
-        },
-        [](TestPeer& peer) {
-            peer.Send("220 new\r\n");
-            peer.WaitClosed(2000);
-        }});
+    ScriptedServer server(std::vector<ScriptedServer::Script>{[](TestPeer& peer) {
+                                                                  peer.Send("220 old\r\nleft over");
+                                                                  peer.Close();
+                                                              },
+                                                              [](TestPeer& peer) {
+                                                                  peer.Send("220 new\r\n");
+                                                                  peer.WaitClosed(2000);
+                                                              }});
     TTcpConnection connection;
     OpenTo(connection, server);
     EXPECT_EQ(connection.ReadNonEmptyLine(), "220 old");

@@ -21,7 +21,7 @@ using testnet::ScriptedServer;
 using testnet::TestPeer;
 
 class TempFile {
-public:
+  public:
     explicit TempFile(const std::string& content) {
         path_ = std::filesystem::temp_directory_path() /
                 ("tramex-tcp-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
@@ -30,7 +30,7 @@ public:
     ~TempFile() { std::filesystem::remove(path_); }
     std::string Path() const { return path_.string(); }
 
-private:
+  private:
     static inline int counter_ = 0;
     std::filesystem::path path_;
 };
