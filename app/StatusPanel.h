@@ -1,0 +1,26 @@
+// The status panel a window shows over itself while a long step runs.
+#pragma once
+
+#include <QLabel>
+
+#include <string>
+
+namespace tramex {
+
+class StatusPanel : public QLabel {
+public:
+    explicit StatusPanel(QWidget* window);
+
+    // Sets the message, shows the panel and repaints the window at once: the
+    // step that follows blocks the message loop, so no paint would come.
+    void ShowMessage(const std::string& text);
+    void HideMessage();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CentreOverWindow();
+};
+
+}  // namespace tramex
