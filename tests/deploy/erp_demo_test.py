@@ -307,6 +307,17 @@ class Scripts(unittest.TestCase):
         self.assertEqual(create_demo(self.workdir.name, "ACME", "--force").returncode, 0)
         self.assertEqual(self.count("sucursales"), 3)
 
+    def test_sales_on_the_first_of_a_month_stay_in_that_month(self):
+        done = subprocess.run([CREATE, self.workdir.name, "ACME", "--date", "2020-03-01"],
+                              capture_output=True, timeout=60)
+        self.assertEqual(done.returncode, 0, done.stderr)
+        rows = call(self.db, "rep_ventas_zel", "2020/03/01", "2020/03/01", 0, "01")
+        self.assertEqual([r["NUMDOC"] for r in rows],
+                         ["F0001001", "F0001002", "F0002001", "F0003001", "N0002001"])
+        earlier = call(self.db, "rep_ventas_zel", "2020/01/01", "2020/02/29", 0, "01")
+        self.assertEqual([(r["FECDOC"], r["NUMDOC"]) for r in earlier],
+                         [("20200119", "F0001999"), ("20200229", "F0000999")])
+
     def test_ftp_host_option_reaches_both_destinations(self):
         self.assertEqual(create_demo(self.workdir.name, "ACME", "--ftp-server", "10.0.0.7").returncode, 0)
         rows = run_isql(self.db, "select distinct cflk_server from configura_linkftp;")
