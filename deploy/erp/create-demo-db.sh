@@ -2,6 +2,7 @@
 # Creates the demo company database DIR/datos/COMPANY/quintor.fdb: the ERP
 # tables, the eight report procedures and the sample data, dated around today.
 set -euo pipefail
+# shellcheck source=erp-common.sh
 source "$(dirname "$0")/erp-common.sh"
 
 usage() {

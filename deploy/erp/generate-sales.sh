@@ -4,6 +4,7 @@
 # date's month to that date over every customer. The rows are made inside the
 # engine, one EXECUTE BLOCK per batch, rather than sent as N INSERT lines.
 set -euo pipefail
+# shellcheck source=erp-common.sh
 source "$(dirname "$0")/erp-common.sh"
 
 usage() {
@@ -27,7 +28,8 @@ while [ $# -gt 0 ]; do
         *) usage ;;
     esac
 done
-[[ "$line_count" =~ ^[0-9]+$ ]] && [ "$line_count" -le 100000000 ] || fail "bad line count: $line_count"
+[[ "$line_count" =~ ^[0-9]{1,9}$ ]] || fail "bad line count: $line_count"
+line_count=$((10#$line_count))
 last_day=$(date -d "$reference_date" +%F 2>/dev/null) || fail "bad date: $reference_date"
 first_day=$(date -d "$last_day" +%Y-%m-01)
 

@@ -26,6 +26,7 @@ probe() {
     local password
     password=$(cat "$password_file" 2>/dev/null) || return 1
     if [ -e "$probe_db" ]; then
+        # shellcheck disable=SC2016 # RDB$DATABASE is a table name
         echo 'SELECT 1 FROM RDB$DATABASE;' \
             | isql-fb -q -bail -user SYSDBA -password "$password" "localhost:$probe_db" >/dev/null 2>&1
     else
@@ -37,8 +38,8 @@ probe() {
 stop_server() {
     server_running || return 0
     "$init_script" stop >/dev/null 2>&1 || true
-    local i
-    for i in $(seq 50); do
+    local _
+    for _ in $(seq 50); do
         server_running || return 0
         sleep 0.2
     done
@@ -73,8 +74,8 @@ prepare_folders() {
 
 start_server() {
     "$init_script" start >/dev/null 2>&1 || true
-    local i
-    for i in $(seq 100); do
+    local _
+    for _ in $(seq 100); do
         probe && return 0
         sleep 0.2
     done
@@ -93,8 +94,9 @@ export_variables() {
 
 start() {
     [ "$(id -u)" = 0 ] || fail "must run as root"
-    [ -x /usr/sbin/fbguard ] && [ -x "$init_script" ] && command -v isql-fb >/dev/null \
-        || fail "firebird3.0-server and firebird3.0-utils are not installed"
+    if [ ! -x /usr/sbin/fbguard ] || [ ! -x "$init_script" ] || ! command -v isql-fb >/dev/null; then
+        fail "firebird3.0-server and firebird3.0-utils are not installed"
+    fi
     id firebird >/dev/null 2>&1 || fail "the firebird user does not exist"
     if server_running && probe; then
         say "reusing the running server"
