@@ -105,7 +105,6 @@ private:
     };
 
     void RequireActive() const;
-    void RequireBrowsing() const;
     void CheckBrowseMode();
     void ResetRows();
     void BeginEdit(bool inserting);

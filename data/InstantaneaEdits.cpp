@@ -16,12 +16,6 @@ bool Instantanea::Modified() const { return modified_; }
 
 const RowValues* Instantanea::EditValues() const { return editing_ ? &editRow_ : nullptr; }
 
-void Instantanea::RequireBrowsing() const {
-    RequireActive();
-    if (editing_)
-        throw Error("Instantanea: a row is being edited");
-}
-
 void Instantanea::CheckBrowseMode() {
     if (editing_)
         Post();
