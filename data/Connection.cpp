@@ -28,7 +28,7 @@ constexpr unsigned kDialect = 3;
 
 // Sets the connection state for the length of one call.
 class StateScope {
-public:
+  public:
     StateScope(ConnectionState& state, ConnectionState during, ConnectionState after)
         : state_(state), after_(after) {
         state_ = during;
@@ -36,7 +36,7 @@ public:
     ~StateScope() { state_ = after_; }
     void SetAfter(ConnectionState after) { after_ = after; }
 
-private:
+  private:
     ConnectionState& state_;
     ConnectionState after_;
 };
@@ -51,13 +51,13 @@ struct Connection::Impl {
     ConnectionState state = ConnectionState::Closed;
 
     Firebird::IMaster* Master() {
-        if (!master)
-            master = fb::MasterOf(libraryName);
+        if (!master) master = fb::MasterOf(libraryName);
         return master;
     }
 
     std::vector<unsigned char> DatabaseParameters(ThrowStatusWrapper* status) {
-        fb::Owned<IXpbBuilder> dpb(Master()->getUtilInterface()->getXpbBuilder(status, IXpbBuilder::DPB, nullptr, 0));
+        fb::Owned<IXpbBuilder> dpb(
+            Master()->getUtilInterface()->getXpbBuilder(status, IXpbBuilder::DPB, nullptr, 0));
         dpb->insertString(status, isc_dpb_user_name, entries.Get("User_Name").c_str());
         dpb->insertString(status, isc_dpb_password, entries.Get("Password").c_str());
         dpb->insertInt(status, isc_dpb_sql_dialect, kDialect);
@@ -66,13 +66,14 @@ struct Connection::Impl {
     }
 
     fb::Ref<ITransaction> StartTransaction(ThrowStatusWrapper* status) {
-        fb::Owned<IXpbBuilder> tpb(Master()->getUtilInterface()->getXpbBuilder(status, IXpbBuilder::TPB, nullptr, 0));
+        fb::Owned<IXpbBuilder> tpb(
+            Master()->getUtilInterface()->getXpbBuilder(status, IXpbBuilder::TPB, nullptr, 0));
         tpb->insertTag(status, isc_tpb_read_committed);
         tpb->insertTag(status, isc_tpb_rec_version);
         tpb->insertTag(status, isc_tpb_wait);
         tpb->insertTag(status, isc_tpb_write);
-        return fb::Ref<ITransaction>(
-            attachment->startTransaction(status, tpb->getBufferLength(status), tpb->getBuffer(status)));
+        return fb::Ref<ITransaction>(attachment->startTransaction(
+            status, tpb->getBufferLength(status), tpb->getBuffer(status)));
     }
 
     static void Commit(ThrowStatusWrapper* status, fb::Ref<ITransaction>& transaction) {
@@ -82,11 +83,11 @@ struct Connection::Impl {
 
     void Execute(ThrowStatusWrapper* status, ITransaction* transaction, const std::string& sql,
                  const std::vector<SqlParameter>& parameters, uint64_t* affected) {
-        fb::Ref<IStatement> statement(attachment->prepare(status, transaction, 0, sql.c_str(), kDialect, 0));
+        fb::Ref<IStatement> statement(
+            attachment->prepare(status, transaction, 0, sql.c_str(), kDialect, 0));
         fb::InputMessage input(Master(), status, parameters);
         statement->execute(status, transaction, input.Metadata(), input.Buffer(), nullptr, nullptr);
-        if (affected)
-            *affected = statement->getAffectedRecords(status);
+        if (affected) *affected = statement->getAffectedRecords(status);
     }
 };
 
@@ -105,7 +106,9 @@ Connection::~Connection() {
     }
 }
 
-void Connection::SetEntry(std::string name, std::string value) { impl_->entries.Set(std::move(name), std::move(value)); }
+void Connection::SetEntry(std::string name, std::string value) {
+    impl_->entries.Set(std::move(name), std::move(value));
+}
 std::string Connection::Entry(const std::string& name) const { return impl_->entries.Get(name); }
 void Connection::SetLibraryName(std::string name) {
     impl_->libraryName = std::move(name);
@@ -116,8 +119,7 @@ bool Connection::Connected() const { return static_cast<bool>(impl_->attachment)
 ConnectionState Connection::State() const { return impl_->state; }
 
 void Connection::Open() {
-    if (Connected())
-        return;
+    if (Connected()) return;
     StateScope scope(impl_->state, ConnectionState::Connecting, ConnectionState::Closed);
     Firebird::IMaster* master = impl_->Master();
     const std::string database = Entry("Database");
@@ -133,8 +135,7 @@ void Connection::Open() {
 }
 
 void Connection::Close() {
-    if (!Connected())
-        return;
+    if (!Connected()) return;
     StateScope scope(impl_->state, ConnectionState::Disconnecting, ConnectionState::Closed);
     try {
         fb::Status status(impl_->master);
@@ -168,11 +169,12 @@ void Connection::Query(const std::string& sql, ResultSink& sink) {
         fb::Status status(impl_->master);
         auto transaction = impl_->StartTransaction(status.Get());
         fb::Ref<IStatement> statement(
-            impl_->attachment->prepare(status.Get(), transaction.Get(), 0, sql.c_str(), kDialect, IStatement::PREPARE_PREFETCH_METADATA));
+            impl_->attachment->prepare(status.Get(), transaction.Get(), 0, sql.c_str(), kDialect,
+                                       IStatement::PREPARE_PREFETCH_METADATA));
         fb::Ref<Firebird::IMessageMetadata> described(statement->getOutputMetadata(status.Get()));
         fb::OutputMessage output(status.Get(), described.Get());
-        fb::Ref<IResultSet> cursor(
-            statement->openCursor(status.Get(), transaction.Get(), nullptr, nullptr, output.Metadata(), 0));
+        fb::Ref<IResultSet> cursor(statement->openCursor(status.Get(), transaction.Get(), nullptr,
+                                                         nullptr, output.Metadata(), 0));
         sink.BeginResult(output.Fields(), output.Columns());
         impl_->state = ConnectionState::Fetching;
         while (cursor->fetchNext(status.Get(), output.Buffer()) == Firebird::IStatus::RESULT_OK)
@@ -196,12 +198,16 @@ void Connection::ExecuteRowBatch(const std::vector<RowStatement>& statements) {
         for (const RowStatement& statement : statements) {
             current = statement.description;
             uint64_t affected = 0;
-            impl_->Execute(status.Get(), transaction.Get(), statement.sql, statement.parameters, &affected);
+            impl_->Execute(status.Get(), transaction.Get(), statement.sql, statement.parameters,
+                           &affected);
             // Zero rows: changed or deleted meanwhile. More than one: the
             // values do not single out one row, and changing all would corrupt data.
             if (affected != 1)
-                throw DatabaseError(statement.description + (affected == 0 ? ": record not found or changed by another user"
-                                                                          : ": more than one record matches"), "");
+                throw DatabaseError(
+                    statement.description + (affected == 0
+                                                 ? ": record not found or changed by another user"
+                                                 : ": more than one record matches"),
+                    "");
         }
         current = "Commit";
         Impl::Commit(status.Get(), transaction);
@@ -213,8 +219,7 @@ void Connection::ExecuteRowBatch(const std::vector<RowStatement>& statements) {
 }
 
 void Connection::CreateDatabase() {
-    if (Connected())
-        return;
+    if (Connected()) return;
     Firebird::IMaster* master = impl_->Master();
     const std::string database = Entry("Database");
     try {

@@ -26,7 +26,7 @@ struct CellValue {
 
 // Receives a result set without copies: the columns once, then every row.
 class ResultSink {
-public:
+  public:
     virtual ~ResultSink() = default;
     // columns: the relation column behind each field ("" when computed).
     virtual void BeginResult(std::vector<FieldDef> fields, std::vector<std::string> columns) = 0;
@@ -51,7 +51,7 @@ struct RowStatement {
 };
 
 class Connection {
-public:
+  public:
     Connection();
     ~Connection();
     Connection(const Connection&) = delete;
@@ -87,7 +87,7 @@ public:
     // Drops the attached database (fixtures); leaves the connection closed.
     void DropDatabase();
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -9,7 +9,8 @@ namespace {
 
 bool SameName(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 
@@ -27,8 +28,7 @@ void ConnectionEntries::Set(std::string name, std::string value) {
 
 std::string ConnectionEntries::Get(const std::string& name) const {
     for (const auto& entry : entries_)
-        if (SameName(entry.first, name))
-            return entry.second;
+        if (SameName(entry.first, name)) return entry.second;
     return std::string();
 }
 

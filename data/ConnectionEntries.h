@@ -8,11 +8,11 @@
 namespace tramex {
 
 class ConnectionEntries {
-public:
+  public:
     void Set(std::string name, std::string value);
     std::string Get(const std::string& name) const;  // "" when absent
 
-private:
+  private:
     std::vector<std::pair<std::string, std::string>> entries_;
 };
 

@@ -6,11 +6,9 @@ namespace {
 
 std::string JoinMessage(const std::string& layerText, const std::string& serverText) {
     std::string message;
-    if (!layerText.empty() || serverText.empty())
-        message = "Database Error: " + layerText;
+    if (!layerText.empty() || serverText.empty()) message = "Database Error: " + layerText;
     if (!serverText.empty()) {
-        if (!message.empty())
-            message += "\r\n";
+        if (!message.empty()) message += "\r\n";
         message += "SQL Server Error: " + serverText;
     }
     return message;

@@ -11,25 +11,25 @@ namespace tramex {
 // Message: "Database Error: <layer text>" and/or "SQL Server Error: <server text>",
 // joined by CR LF when both are present.
 class DatabaseError : public Error {
-public:
+  public:
     DatabaseError(const std::string& layerText, const std::string& serverText);
 
     const std::string& LayerText() const { return layerText_; }
     const std::string& ServerText() const { return serverText_; }
 
-private:
+  private:
     std::string layerText_;
     std::string serverText_;
 };
 
 // Message: "Unable to Load <library name>".
 class LibraryLoadError : public Error {
-public:
+  public:
     explicit LibraryLoadError(const std::string& libraryName);
 
     const std::string& LibraryName() const { return libraryName_; }
 
-private:
+  private:
     std::string libraryName_;
 };
 

@@ -18,8 +18,7 @@ std::atomic<int> chosenSeparator{kUnset};
 char RegionalSeparator() {
     const QString point = QLocale::system().decimalPoint();
     // The files are single-byte text: a separator outside Latin-1 cannot be written.
-    if (point.size() != 1 || point.at(0).unicode() > 0xFF)
-        return '.';
+    if (point.size() != 1 || point.at(0).unicode() > 0xFF) return '.';
     return static_cast<char>(point.at(0).unicode());
 }
 
@@ -27,7 +26,8 @@ char RegionalSeparator() {
 
 void AppendDecimal(std::string& out, int64_t unscaled, int scale, char separator) {
     // Work on the magnitude as unsigned so INT64_MIN has a positive counterpart.
-    uint64_t magnitude = unscaled < 0 ? 0 - static_cast<uint64_t>(unscaled) : static_cast<uint64_t>(unscaled);
+    uint64_t magnitude =
+        unscaled < 0 ? 0 - static_cast<uint64_t>(unscaled) : static_cast<uint64_t>(unscaled);
     if (magnitude == 0) {
         out += '0';
         return;
@@ -38,35 +38,27 @@ void AppendDecimal(std::string& out, int64_t unscaled, int scale, char separator
         digits[count++] = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;
     }
-    if (unscaled < 0)
-        out += '-';
+    if (unscaled < 0) out += '-';
     if (scale <= 0) {
-        for (int i = count - 1; i >= 0; --i)
-            out += digits[i];
+        for (int i = count - 1; i >= 0; --i) out += digits[i];
         out.append(static_cast<size_t>(-scale), '0');
         return;
     }
     // digits[0] is the last fraction digit; skip the fraction's trailing zeros.
     int firstKept = 0;
-    while (firstKept < scale && firstKept < count && digits[firstKept] == '0')
-        ++firstKept;
-    if (count <= scale)
-        out += '0';
-    for (int i = count - 1; i >= scale; --i)
-        out += digits[i];
-    if (firstKept >= scale)
-        return;
+    while (firstKept < scale && firstKept < count && digits[firstKept] == '0') ++firstKept;
+    if (count <= scale) out += '0';
+    for (int i = count - 1; i >= scale; --i) out += digits[i];
+    if (firstKept >= scale) return;
     out += separator;
-    for (int i = scale - 1; i >= firstKept; --i)
-        out += i < count ? digits[i] : '0';
+    for (int i = scale - 1; i >= firstKept; --i) out += i < count ? digits[i] : '0';
 }
 
 int64_t ParseDecimal(std::string_view text, int scale, char separator) {
     const std::string quoted = "Invalid number: \"" + std::string(text) + "\"";
     size_t pos = 0;
     const bool negative = !text.empty() && text[0] == '-';
-    if (negative)
-        ++pos;
+    if (negative) ++pos;
     // Accumulate the magnitude negatively so INT64_MIN fits.
     int64_t value = 0;
     int fractionDigits = 0;
@@ -78,29 +70,22 @@ int64_t ParseDecimal(std::string_view text, int scale, char separator) {
             seenPoint = true;
             continue;
         }
-        if (c < '0' || c > '9')
-            throw Error(quoted);
+        if (c < '0' || c > '9') throw Error(quoted);
         seenDigit = true;
         if (seenPoint && fractionDigits >= scale) {
-            if (c != '0')
-                throw Error(quoted);  // more precision than the field keeps
+            if (c != '0') throw Error(quoted);  // more precision than the field keeps
             continue;
         }
-        if (seenPoint)
-            ++fractionDigits;
-        if (value < (std::numeric_limits<int64_t>::min() + (c - '0')) / 10)
-            throw Error(quoted);
+        if (seenPoint) ++fractionDigits;
+        if (value < (std::numeric_limits<int64_t>::min() + (c - '0')) / 10) throw Error(quoted);
         value = value * 10 - (c - '0');
     }
-    if (!seenDigit)
-        throw Error(quoted);
+    if (!seenDigit) throw Error(quoted);
     for (; fractionDigits < scale; ++fractionDigits) {
-        if (value < std::numeric_limits<int64_t>::min() / 10)
-            throw Error(quoted);
+        if (value < std::numeric_limits<int64_t>::min() / 10) throw Error(quoted);
         value *= 10;
     }
-    if (!negative && value == std::numeric_limits<int64_t>::min())
-        throw Error(quoted);
+    if (!negative && value == std::numeric_limits<int64_t>::min()) throw Error(quoted);
     return negative ? value : -value;
 }
 

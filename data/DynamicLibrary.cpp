@@ -20,18 +20,14 @@ const DynamicLibrary& DynamicLibrary::Load(const std::string& fileName) {
     static std::map<std::string, std::unique_ptr<DynamicLibrary>> loaded;
     std::lock_guard<std::mutex> lock(guard);
     auto found = loaded.find(fileName);
-    if (found != loaded.end())
-        return *found->second;
+    if (found != loaded.end()) return *found->second;
     void* handle = OpenLibraryHandle(fileName);
-    if (!handle)
-        throw LibraryLoadError(fileName);
+    if (!handle) throw LibraryLoadError(fileName);
     auto& entry = loaded[fileName];
     entry = DynamicLibraryAccess::Make(fileName, handle);
     return *entry;
 }
 
-void* DynamicLibrary::Symbol(const char* name) const {
-    return LibrarySymbol(handle_, name);
-}
+void* DynamicLibrary::Symbol(const char* name) const { return LibrarySymbol(handle_, name); }
 
 }  // namespace tramex

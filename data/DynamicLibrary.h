@@ -8,7 +8,7 @@
 namespace tramex {
 
 class DynamicLibrary {
-public:
+  public:
     // Loads (or finds already loaded) the library; raises LibraryLoadError.
     static const DynamicLibrary& Load(const std::string& fileName);
 
@@ -16,8 +16,9 @@ public:
     void* Symbol(const char* name) const;
     const std::string& FileName() const { return fileName_; }
 
-private:
-    DynamicLibrary(std::string fileName, void* handle) : fileName_(std::move(fileName)), handle_(handle) {}
+  private:
+    DynamicLibrary(std::string fileName, void* handle)
+        : fileName_(std::move(fileName)), handle_(handle) {}
 
     std::string fileName_;
     void* handle_;

@@ -18,7 +18,7 @@ Firebird::IMaster* MasterOf(const std::string& libraryName);
 // that releases it itself (detach, commit, rollback, close, free).
 template <typename T>
 class Ref {
-public:
+  public:
     Ref() = default;
     explicit Ref(T* pointer) : pointer_(pointer) {}
     Ref(const Ref&) = delete;
@@ -39,39 +39,38 @@ public:
     // After a call that released the interface on success.
     void Forget() { pointer_ = nullptr; }
     void Reset() {
-        if (pointer_)
-            std::exchange(pointer_, nullptr)->release();
+        if (pointer_) std::exchange(pointer_, nullptr)->release();
     }
 
-private:
+  private:
     T* pointer_ = nullptr;
 };
 
 // Owns a disposable interface (status, XPB builder).
 template <typename T>
 class Owned {
-public:
+  public:
     explicit Owned(T* pointer) : pointer_(pointer) {}
     Owned(const Owned&) = delete;
     Owned& operator=(const Owned&) = delete;
     ~Owned() {
-        if (pointer_)
-            pointer_->dispose();
+        if (pointer_) pointer_->dispose();
     }
     T* operator->() const { return pointer_; }
     T* Get() const { return pointer_; }
 
-private:
+  private:
     T* pointer_;
 };
 
 // A status for one series of calls, throwing FbException on error.
 class Status {
-public:
-    explicit Status(Firebird::IMaster* master) : status_(master->getStatus()), wrapper_(status_.Get()) {}
+  public:
+    explicit Status(Firebird::IMaster* master)
+        : status_(master->getStatus()), wrapper_(status_.Get()) {}
     Firebird::ThrowStatusWrapper* Get() { return &wrapper_; }
 
-private:
+  private:
     Owned<Firebird::IStatus> status_;
     Firebird::ThrowStatusWrapper wrapper_;
 };

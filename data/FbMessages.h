@@ -12,7 +12,7 @@ namespace tramex::fb {
 // The output format of a statement, with every column coerced to one the
 // snapshot keeps (bytes or a scaled 64-bit integer), and one row buffer.
 class OutputMessage {
-public:
+  public:
     OutputMessage(Firebird::ThrowStatusWrapper* status, Firebird::IMessageMetadata* described);
 
     Firebird::IMessageMetadata* Metadata() const { return metadata_.Get(); }
@@ -23,7 +23,7 @@ public:
     // The values of the row now in the buffer.
     const std::vector<CellValue>& Cells();
 
-private:
+  private:
     struct Slot {
         unsigned type;
         unsigned offset;
@@ -41,14 +41,14 @@ private:
 // An input message built from parameter values: text as VARCHAR without a
 // character set (bytes travel unchanged), numbers as scaled BIGINT.
 class InputMessage {
-public:
+  public:
     InputMessage(Firebird::IMaster* master, Firebird::ThrowStatusWrapper* status,
                  const std::vector<SqlParameter>& parameters);
 
     Firebird::IMessageMetadata* Metadata() const { return metadata_.Get(); }
     unsigned char* Buffer() { return buffer_.empty() ? nullptr : buffer_.data(); }
 
-private:
+  private:
     Ref<Firebird::IMessageMetadata> metadata_;
     std::vector<unsigned char> buffer_;
 };

@@ -12,7 +12,7 @@ namespace {
 
 // Fills a snapshot's store straight from the client's row buffer.
 class StoreSink : public ResultSink {
-public:
+  public:
     StoreSink(std::vector<FieldDef>& fields, std::vector<std::string>& columns, RowStore& store,
               std::vector<uint64_t>& offsets)
         : fields_(fields), columns_(columns), store_(store), offsets_(offsets) {}
@@ -21,9 +21,11 @@ public:
         fields_ = std::move(fields);
         columns_ = std::move(columns);
     }
-    void Row(const std::vector<CellValue>& cells) override { offsets_.push_back(store_.AppendCells(cells)); }
+    void Row(const std::vector<CellValue>& cells) override {
+        offsets_.push_back(store_.AppendCells(cells));
+    }
 
-private:
+  private:
     std::vector<FieldDef>& fields_;
     std::vector<std::string>& columns_;
     RowStore& store_;
@@ -32,7 +34,9 @@ private:
 
 }  // namespace
 
-Instantanea::Instantanea(Connection* connection) : connection_(connection) { store_.SetFields(&fields_); }
+Instantanea::Instantanea(Connection* connection) : connection_(connection) {
+    store_.SetFields(&fields_);
+}
 
 void Instantanea::SetConnection(Connection* connection) { connection_ = connection; }
 void Instantanea::SetCommandText(std::string sql) { commandText_ = std::move(sql); }
@@ -40,10 +44,8 @@ const std::string& Instantanea::CommandText() const { return commandText_; }
 bool Instantanea::Active() const { return active_; }
 
 void Instantanea::Open() {
-    if (active_)
-        return;
-    if (!connection_)
-        throw Error("Instantanea: no database connection");
+    if (active_) return;
+    if (!connection_) throw Error("Instantanea: no database connection");
     ResetRows();
     std::vector<uint64_t> offsets;
     StoreSink sink(fields_, columns_, store_, offsets);
@@ -54,8 +56,7 @@ void Instantanea::Open() {
         throw;
     }
     rows_.reserve(offsets.size());
-    for (uint64_t offset : offsets)
-        rows_.push_back(Slot{offset});
+    for (uint64_t offset : offsets) rows_.push_back(Slot{offset});
     fromDatabase_ = true;
     active_ = true;
     First();
@@ -79,18 +80,15 @@ void Instantanea::ResetRows() {
 }
 
 void Instantanea::DefineFields(std::vector<FieldDef> fields) {
-    if (active_)
-        throw Error("Instantanea: cannot define fields while open");
+    if (active_) throw Error("Instantanea: cannot define fields while open");
     fields_ = std::move(fields);
     columns_.clear();
-    for (const FieldDef& field : fields_)
-        columns_.push_back(field.name);
+    for (const FieldDef& field : fields_) columns_.push_back(field.name);
     fromDatabase_ = false;
 }
 
 void Instantanea::OpenInMemory() {
-    if (active_)
-        return;
+    if (active_) return;
     ResetRows();
     active_ = true;
 }
@@ -102,25 +100,22 @@ void Instantanea::AppendRow(const std::vector<std::optional<std::string>>& value
         throw Error("Instantanea: a row needs " + std::to_string(fields_.size()) + " values");
     RowValues row(fields_.size());
     for (size_t i = 0; i < values.size(); ++i) {
-        if (!values[i])
-            continue;
+        if (!values[i]) continue;
         row[i].null = false;
         if (fields_[i].kind == FieldKind::Text)
             row[i].text = *values[i];
         else
-            row[i].number = ParseDecimal(*values[i], fields_[i].kind == FieldKind::Decimal ? fields_[i].scale : 0);
+            row[i].number = ParseDecimal(
+                *values[i], fields_[i].kind == FieldKind::Decimal ? fields_[i].scale : 0);
     }
     const uint64_t offset = store_.Append(row);
     rows_.push_back(Slot{offset});
-    if (baseline_)
-        baseline_->push_back(offset);
-    if (rows_.size() == 1)
-        First();
+    if (baseline_) baseline_->push_back(offset);
+    if (rows_.size() == 1) First();
 }
 
 void Instantanea::RequireActive() const {
-    if (!active_)
-        throw Error("Instantanea: dataset not open");
+    if (!active_) throw Error("Instantanea: dataset not open");
 }
 
 void Instantanea::First() {
@@ -194,23 +189,20 @@ const std::vector<FieldDef>& Instantanea::Fields() const { return fields_; }
 
 int Instantanea::FindField(const std::string& name) const {
     for (size_t i = 0; i < fields_.size(); ++i)
-        if (fields_[i].name == name)
-            return static_cast<int>(i);
+        if (fields_[i].name == name) return static_cast<int>(i);
     return -1;
 }
 
 int Instantanea::FieldIndex(const std::string& name) const {
     const int index = FindField(name);
-    if (index < 0)
-        throw Error("Field '" + name + "' not found");
+    if (index < 0) throw Error("Field '" + name + "' not found");
     return index;
 }
 
 bool Instantanea::IsNull(int field) const {
     if (field < 0 || static_cast<size_t>(field) >= fields_.size())
         throw Error("Instantanea: field index out of range");
-    if (const RowValues* edit = EditValues())
-        return (*edit)[static_cast<size_t>(field)].null;
+    if (const RowValues* edit = EditValues()) return (*edit)[static_cast<size_t>(field)].null;
     return rows_.empty() || store_.IsNull(rows_[current_].offset, field);
 }
 
@@ -220,18 +212,20 @@ std::string Instantanea::FieldText(int field) const {
     return text;
 }
 
-std::string Instantanea::FieldText(const std::string& name) const { return FieldText(FieldIndex(name)); }
+std::string Instantanea::FieldText(const std::string& name) const {
+    return FieldText(FieldIndex(name));
+}
 
 void Instantanea::AppendFieldText(int field, std::string& out) const {
-    if (IsNull(field))
-        return;
+    if (IsNull(field)) return;
     if (const RowValues* edit = EditValues()) {
         const RowValue& value = (*edit)[static_cast<size_t>(field)];
         const FieldDef& def = fields_[static_cast<size_t>(field)];
         if (def.kind == FieldKind::Text)
             out += value.text;
         else
-            AppendDecimal(out, value.number, def.kind == FieldKind::Decimal ? def.scale : 0, DecimalSeparator());
+            AppendDecimal(out, value.number, def.kind == FieldKind::Decimal ? def.scale : 0,
+                          DecimalSeparator());
         return;
     }
     store_.AppendText(rows_[current_].offset, field, out, DecimalSeparator());

@@ -17,7 +17,7 @@ namespace tramex {
 class Connection;
 
 class Instantanea {
-public:
+  public:
     explicit Instantanea(Connection* connection = nullptr);
     Instantanea(const Instantanea&) = delete;
     Instantanea& operator=(const Instantanea&) = delete;
@@ -79,9 +79,9 @@ public:
     void Post();
     void Cancel();
     void Delete();
-    bool Editing() const;    // editing an existing row or inserting
+    bool Editing() const;  // editing an existing row or inserting
     bool Inserting() const;
-    bool Modified() const;   // the row being edited has changed values
+    bool Modified() const;  // the row being edited has changed values
 
     // Edit log: pending inserts, updates and deletes since the last fetch or save.
     size_t PendingChanges() const;
@@ -91,7 +91,7 @@ public:
     // Drops the log and restores the rows as last fetched or saved.
     void CancelUpdates();
 
-private:
+  private:
     enum class ChangeKind { Insert, Update, Delete };
     struct Change {
         ChangeKind kind;

@@ -17,8 +17,7 @@ bool Instantanea::Modified() const { return modified_; }
 const RowValues* Instantanea::EditValues() const { return editing_ ? &editRow_ : nullptr; }
 
 void Instantanea::CheckBrowseMode() {
-    if (editing_)
-        Post();
+    if (editing_) Post();
 }
 
 void Instantanea::BeginEdit(bool inserting) {
@@ -36,10 +35,8 @@ void Instantanea::Insert() {
 
 void Instantanea::Edit() {
     RequireActive();
-    if (editing_)
-        return;
-    if (rows_.empty())
-        throw Error("Cannot perform this operation on an empty dataset");
+    if (editing_) return;
+    if (rows_.empty()) throw Error("Cannot perform this operation on an empty dataset");
     BeginEdit(false);
 }
 
@@ -54,20 +51,19 @@ void Instantanea::SetFieldText(int field, std::optional<std::string> value) {
         if (def.kind == FieldKind::Text)
             parsed.text = std::move(*value);
         else
-            parsed.number = ParseDecimal(*value, def.kind == FieldKind::Decimal ? def.scale : 0, DecimalSeparator());
+            parsed.number = ParseDecimal(*value, def.kind == FieldKind::Decimal ? def.scale : 0,
+                                         DecimalSeparator());
     }
     editRow_[static_cast<size_t>(field)] = std::move(parsed);
     modified_ = true;
 }
 
 void Instantanea::Post() {
-    if (!editing_)
-        return;
+    if (!editing_) return;
     const bool inserting = inserting_;
     const bool modified = modified_;
     editing_ = inserting_ = modified_ = false;
-    if (!modified)
-        return;  // an untouched new row is dropped, an untouched row stays as it was
+    if (!modified) return;  // an untouched new row is dropped, an untouched row stays as it was
     const uint64_t offset = store_.Append(editRow_);
     editRow_.clear();
     SaveBaseline();
@@ -93,22 +89,18 @@ void Instantanea::Delete() {
         return;
     }
     Cancel();
-    if (rows_.empty())
-        throw Error("Cannot perform this operation on an empty dataset");
+    if (rows_.empty()) throw Error("Cannot perform this operation on an empty dataset");
     RecordDelete(current_);
     rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(current_));
-    if (current_ >= rows_.size() && current_ > 0)
-        current_ = rows_.size() - 1;
+    if (current_ >= rows_.size() && current_ > 0) current_ = rows_.size() - 1;
     eof_ = rows_.empty();
 }
 
 void Instantanea::SaveBaseline() {
-    if (baseline_)
-        return;
+    if (baseline_) return;
     baseline_.emplace();
     baseline_->reserve(rows_.size());
-    for (const Slot& slot : rows_)
-        baseline_->push_back(slot.offset);
+    for (const Slot& slot : rows_) baseline_->push_back(slot.offset);
 }
 
 void Instantanea::RecordUpdate(size_t row, uint64_t newOffset) {
@@ -117,7 +109,8 @@ void Instantanea::RecordUpdate(size_t row, uint64_t newOffset) {
         changes_.push_back(Change{ChangeKind::Update, slot.offset, newOffset});
         slot.change = static_cast<int64_t>(changes_.size() - 1);
     } else {
-        changes_[static_cast<size_t>(slot.change)].current = newOffset;  // an insert stays an insert
+        changes_[static_cast<size_t>(slot.change)].current =
+            newOffset;  // an insert stays an insert
     }
     slot.offset = newOffset;
 }
@@ -138,8 +131,7 @@ void Instantanea::RecordDelete(size_t row) {
 
 size_t Instantanea::PendingChanges() const {
     size_t count = 0;
-    for (const Change& change : changes_)
-        count += change.live ? 1 : 0;
+    for (const Change& change : changes_) count += change.live ? 1 : 0;
     return count;
 }
 
@@ -147,13 +139,11 @@ void Instantanea::CancelUpdates() {
     Cancel();
     if (baseline_) {
         rows_.clear();
-        for (uint64_t offset : *baseline_)
-            rows_.push_back(Slot{offset});
+        for (uint64_t offset : *baseline_) rows_.push_back(Slot{offset});
         baseline_.reset();
     }
     changes_.clear();
-    if (current_ >= rows_.size())
-        current_ = rows_.empty() ? 0 : rows_.size() - 1;
+    if (current_ >= rows_.size()) current_ = rows_.empty() ? 0 : rows_.size() - 1;
     eof_ = rows_.empty();
 }
 
@@ -172,33 +162,31 @@ std::vector<std::string> Instantanea::UpdatableColumns() const {
 void Instantanea::ApplyUpdates(const std::string& tableName) {
     RequireActive();
     CheckBrowseMode();
-    if (PendingChanges() == 0)
-        return;
-    if (!connection_)
-        throw Error("Instantanea: no database connection");
+    if (PendingChanges() == 0) return;
+    if (!connection_) throw Error("Instantanea: no database connection");
     std::vector<SavedColumn> columns;
     const auto names = UpdatableColumns();
     for (size_t i = 0; i < names.size(); ++i)
-        if (!names[i].empty())
-            columns.push_back(SavedColumn{names[i], static_cast<int>(i)});
+        if (!names[i].empty()) columns.push_back(SavedColumn{names[i], static_cast<int>(i)});
     std::vector<RowStatement> statements;
     for (const Change& change : changes_) {
-        if (!change.live)
-            continue;
+        if (!change.live) continue;
         if (change.kind == ChangeKind::Insert)
-            statements.push_back(InsertStatement(tableName, columns, fields_, store_.Decode(change.current)));
+            statements.push_back(
+                InsertStatement(tableName, columns, fields_, store_.Decode(change.current)));
         else if (change.kind == ChangeKind::Update)
-            statements.push_back(UpdateStatement(tableName, columns, fields_, store_.Decode(change.original),
+            statements.push_back(UpdateStatement(tableName, columns, fields_,
+                                                 store_.Decode(change.original),
                                                  store_.Decode(change.current)));
         else
-            statements.push_back(DeleteStatement(tableName, columns, fields_, store_.Decode(change.original)));
+            statements.push_back(
+                DeleteStatement(tableName, columns, fields_, store_.Decode(change.original)));
     }
     connection_->ExecuteRowBatch(statements);
     // Saved: the rows as they stand are now the rows as last saved.
     changes_.clear();
     baseline_.reset();
-    for (Slot& slot : rows_)
-        slot.change = -1;
+    for (Slot& slot : rows_) slot.change = -1;
 }
 
 }  // namespace tramex

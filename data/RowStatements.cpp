@@ -14,8 +14,7 @@ SqlParameter ParameterOf(const FieldDef& field, const RowValue& value) {
     SqlParameter parameter;
     parameter.kind = field.kind;
     parameter.scale = field.kind == FieldKind::Decimal ? field.scale : 0;
-    if (value.null)
-        return parameter;
+    if (value.null) return parameter;
     if (field.kind == FieldKind::Text)
         parameter.text = value.text;
     else
@@ -24,13 +23,13 @@ SqlParameter ParameterOf(const FieldDef& field, const RowValue& value) {
 }
 
 // "A = ? AND B IS NULL ...": a NULL old value can only match with IS NULL.
-std::string WhereAllValues(const std::vector<SavedColumn>& columns, const std::vector<FieldDef>& fields,
-                           const RowValues& original, std::vector<SqlParameter>& parameters) {
+std::string WhereAllValues(const std::vector<SavedColumn>& columns,
+                           const std::vector<FieldDef>& fields, const RowValues& original,
+                           std::vector<SqlParameter>& parameters) {
     std::string where;
     for (const SavedColumn& column : columns) {
         const auto field = static_cast<size_t>(column.field);
-        if (!where.empty())
-            where += " AND ";
+        if (!where.empty()) where += " AND ";
         if (original[field].null) {
             where += column.sqlName + " IS NULL";
         } else {
@@ -41,12 +40,12 @@ std::string WhereAllValues(const std::vector<SavedColumn>& columns, const std::v
     return where;
 }
 
-std::string Describe(const char* action, const std::string& table, const std::vector<SavedColumn>& columns,
-                     const std::vector<FieldDef>& fields, const RowValues& values) {
+std::string Describe(const char* action, const std::string& table,
+                     const std::vector<SavedColumn>& columns, const std::vector<FieldDef>& fields,
+                     const RowValues& values) {
     // Names the row by its first column, enough for the operator to find it.
     std::string text = std::string(action) + " " + table;
-    if (columns.empty())
-        return text;
+    if (columns.empty()) return text;
     const auto field = static_cast<size_t>(columns.front().field);
     const RowValue& first = values[field];
     std::string shown;
@@ -55,7 +54,8 @@ std::string Describe(const char* action, const std::string& table, const std::ve
     else if (fields[field].kind == FieldKind::Text)
         shown = "'" + Cp1252ToUtf8(first.text) + "'";
     else
-        shown = FormatDecimal(first.number, fields[field].kind == FieldKind::Decimal ? fields[field].scale : 0, '.');
+        shown = FormatDecimal(
+            first.number, fields[field].kind == FieldKind::Decimal ? fields[field].scale : 0, '.');
     return text + " (" + columns.front().sqlName + " = " + shown + ")";
 }
 
@@ -64,8 +64,7 @@ std::string Describe(const char* action, const std::string& table, const std::ve
 std::string QuotedName(const std::string& name) {
     std::string quoted = "\"";
     for (char c : name) {
-        if (c == '"')
-            quoted += '"';
+        if (c == '"') quoted += '"';
         quoted += c;
     }
     return quoted + "\"";

@@ -38,8 +38,7 @@ void RowStore::Clear() {
 
 size_t RowStore::Bytes() const {
     size_t bytes = 0;
-    for (const std::string& block : blocks_)
-        bytes += block.capacity();
+    for (const std::string& block : blocks_) bytes += block.capacity();
     return bytes;
 }
 
@@ -51,7 +50,8 @@ uint64_t RowStore::Place() {
         blocks_.push_back(std::move(block));
     }
     std::string& block = blocks_.back();
-    const uint64_t offset = (static_cast<uint64_t>(blocks_.size() - 1) << kBlockShift) | block.size();
+    const uint64_t offset =
+        (static_cast<uint64_t>(blocks_.size() - 1) << kBlockShift) | block.size();
     block.append(scratch_);
     return offset;
 }
@@ -74,8 +74,7 @@ uint64_t RowStore::GetVarint(std::string_view bytes, size_t& pos) {
     for (int shift = 0;; shift += 7) {
         const auto byte = static_cast<unsigned char>(bytes[pos++]);
         value |= static_cast<uint64_t>(byte & 0x7F) << shift;
-        if (!(byte & 0x80))
-            return value;
+        if (!(byte & 0x80)) return value;
     }
 }
 
@@ -113,8 +112,7 @@ RowStore::Cell RowStore::Read(uint64_t row, int field) const {
         for (const FieldDef& def : *fields_) {
             cachedCells_.push_back(static_cast<uint32_t>(pos));
             const uint64_t header = GetVarint(bytes, pos);
-            if (header == 0)
-                continue;
+            if (header == 0) continue;
             if (def.kind == FieldKind::Text)
                 pos += header - 1;
             else
@@ -124,8 +122,7 @@ RowStore::Cell RowStore::Read(uint64_t row, int field) const {
     }
     size_t pos = cachedCells_[static_cast<size_t>(field)];
     const uint64_t header = GetVarint(bytes, pos);
-    if (header == 0)
-        return Cell{true, {}, 0};
+    if (header == 0) return Cell{true, {}, 0};
     if ((*fields_)[static_cast<size_t>(field)].kind == FieldKind::Text)
         return Cell{false, bytes.substr(pos, header - 1), 0};
     return Cell{false, {}, UnZigZag(GetVarint(bytes, pos))};
@@ -135,8 +132,7 @@ bool RowStore::IsNull(uint64_t row, int field) const { return Read(row, field).n
 
 void RowStore::AppendText(uint64_t row, int field, std::string& out, char separator) const {
     const Cell cell = Read(row, field);
-    if (cell.null)
-        return;
+    if (cell.null) return;
     const FieldDef& def = (*fields_)[static_cast<size_t>(field)];
     if (def.kind == FieldKind::Text)
         out.append(cell.text);
@@ -148,10 +144,8 @@ void RowStore::AppendText(uint64_t row, int field, std::string& out, char separa
 
 bool RowStore::TextEquals(uint64_t row, int field, std::string_view value, char separator) const {
     const Cell cell = Read(row, field);
-    if (cell.null)
-        return value.empty();
-    if ((*fields_)[static_cast<size_t>(field)].kind == FieldKind::Text)
-        return cell.text == value;
+    if (cell.null) return value.empty();
+    if ((*fields_)[static_cast<size_t>(field)].kind == FieldKind::Text) return cell.text == value;
     std::string text;
     AppendText(row, field, text, separator);
     return text == value;

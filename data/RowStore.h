@@ -22,7 +22,7 @@ struct RowValue {
 using RowValues = std::vector<RowValue>;
 
 class RowStore {
-public:
+  public:
     void SetFields(const std::vector<FieldDef>* fields) { fields_ = fields; }
     void Clear();
 
@@ -39,7 +39,7 @@ public:
 
     size_t Bytes() const;  // bytes reserved by the buffer
 
-private:
+  private:
     struct Cell {
         bool null;
         std::string_view text;

@@ -31,12 +31,15 @@ int main(int argc, char** argv) {
     const long rows = argc > 1 ? std::stol(argv[1]) : 1000000;
     tramex::test::TempDatabase database;
     database.Execute(
-        "CREATE PROCEDURE REP_VENTASDET_BENCH (N INTEGER) RETURNS (CODARTI VARCHAR(15), NITCLI VARCHAR(20), "
-        "FECDOC VARCHAR(8), NUMDOC VARCHAR(8), CANT NUMERIC(15,4), TOTITEM NUMERIC(15,2), UNIDAD VARCHAR(8), "
+        "CREATE PROCEDURE REP_VENTASDET_BENCH (N INTEGER) RETURNS (CODARTI VARCHAR(15), NITCLI "
+        "VARCHAR(20), "
+        "FECDOC VARCHAR(8), NUMDOC VARCHAR(8), CANT NUMERIC(15,4), TOTITEM NUMERIC(15,2), UNIDAD "
+        "VARCHAR(8), "
         "TIPO CHAR(1), COSTO NUMERIC(15,2), CODVEND VARCHAR(22)) AS "
         "DECLARE I INTEGER = 0; "
         "BEGIN WHILE (I < N) DO BEGIN I = I + 1; "
-        "CODARTI = 'ART' || MOD(I, 5000); NITCLI = '900' || (I * 7); FECDOC = '20190927'; NUMDOC = I; "
+        "CODARTI = 'ART' || MOD(I, 5000); NITCLI = '900' || (I * 7); FECDOC = '20190927'; NUMDOC = "
+        "I; "
         "CANT = I / 7.0; TOTITEM = I * 1.25; UNIDAD = 'UND'; TIPO = 'V'; COSTO = I * 0.75; "
         "CODVEND = 'VEND-' || MOD(I, 40); SUSPEND; END END");
 
@@ -56,8 +59,7 @@ int main(int argc, char** argv) {
     for (snapshot.First(); !snapshot.Eof(); snapshot.Next()) {
         line.clear();
         for (int i = 0; i < fields; ++i) {
-            if (i)
-                line += '{';
+            if (i) line += '{';
             snapshot.AppendFieldText(i, line);
         }
         textBytes += line.size() + 2;
@@ -66,7 +68,8 @@ int main(int argc, char** argv) {
 
     std::printf("rows %zu, text %.1f MB\n", snapshot.RecordCount(), textBytes / 1e6);
     std::printf("resident growth while fetching %.1f MB (%.2f x text), peak resident %.1f MB\n",
-                (after - before) / 1e6, double(after - before) / double(textBytes), StatusBytes("VmHWM:") / 1e6);
+                (after - before) / 1e6, double(after - before) / double(textBytes),
+                StatusBytes("VmHWM:") / 1e6);
     std::printf("fetch %.2f s, walk as text %.2f s\n", fetchSeconds, walkSeconds);
     snapshot.Close();
     database.Db().Close();

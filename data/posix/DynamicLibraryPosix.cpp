@@ -9,8 +9,6 @@ void* OpenLibraryHandle(const std::string& fileName) {
     return dlopen(fileName.c_str(), RTLD_NOW | RTLD_LOCAL);
 }
 
-void* LibrarySymbol(void* handle, const char* name) {
-    return dlsym(handle, name);
-}
+void* LibrarySymbol(void* handle, const char* name) { return dlsym(handle, name); }
 
 }  // namespace tramex

@@ -72,7 +72,10 @@ TEST(Connection, MissingDatabaseRaisesTheDatabaseErrorWithServerText) {
         FAIL() << "attach to a missing file succeeded";
     } catch (const DatabaseError& error) {
         const std::string message = error.what();
-        EXPECT_EQ(message.rfind("Database Error: Attach to database \"" + missing + "\" failed\r\nSQL Server Error: ", 0), 0u)
+        EXPECT_EQ(message.rfind("Database Error: Attach to database \"" + missing +
+                                    "\" failed\r\nSQL Server Error: ",
+                                0),
+                  0u)
             << message;
         EXPECT_NE(message.find("No such file or directory"), std::string::npos) << message;
         EXPECT_EQ(message.find('\n', message.find("SQL Server Error")) == std::string::npos ||
@@ -109,10 +112,12 @@ TEST(Connection, SqlErrorsCarryTheServerTextAndTheStatementGoesNowhere) {
         FAIL() << "query on a missing table succeeded";
     } catch (const DatabaseError& error) {
         EXPECT_EQ(error.LayerText(), "Query failed");
-        EXPECT_NE(error.ServerText().find("Table unknown\r\n-NO_SUCH_TABLE"), std::string::npos) << error.what();
+        EXPECT_NE(error.ServerText().find("Table unknown\r\n-NO_SUCH_TABLE"), std::string::npos)
+            << error.what();
     }
     EXPECT_FALSE(snapshot.Active());
-    EXPECT_EQ(database.Db().State(), ConnectionState::Open);  // the connection survives a failed query
+    EXPECT_EQ(database.Db().State(),
+              ConnectionState::Open);  // the connection survives a failed query
 }
 
 TEST(Connection, ParametersTravelAsBytesNeverAsSql) {
@@ -133,18 +138,18 @@ TEST(Connection, ParametersTravelAsBytesNeverAsSql) {
 
 // Real server over TCP: needs scripts/services/firebird.sh.
 class ServerConnection : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::string reason;
         database_ = TempDatabase::OnServer(&reason);
-        if (!database_)
-            GTEST_SKIP() << reason;
+        if (!database_) GTEST_SKIP() << reason;
     }
     std::unique_ptr<TempDatabase> database_;
 };
 
 TEST_F(ServerConnection, AttachesOverTcpAndReadsRowsBack) {
-    database_->Execute("CREATE TABLE SUCURSALES (SUCU_ID INTEGER NOT NULL, SUCU_NOMBRE VARCHAR(60))");
+    database_->Execute(
+        "CREATE TABLE SUCURSALES (SUCU_ID INTEGER NOT NULL, SUCU_NOMBRE VARCHAR(60))");
     database_->Execute("INSERT INTO SUCURSALES VALUES (3, 'Norte \xd1')");
     auto connection = database_->Connect();
     Instantanea branches(connection.get());
@@ -166,7 +171,9 @@ TEST_F(ServerConnection, WrongPasswordRaisesTheDatabaseError) {
         FAIL() << "attach with a wrong password succeeded";
     } catch (const DatabaseError& error) {
         EXPECT_EQ(error.LayerText(), "Attach to database \"" + database_->Location() + "\" failed");
-        EXPECT_NE(error.ServerText().find("user name and password are not defined"), std::string::npos) << error.what();
+        EXPECT_NE(error.ServerText().find("user name and password are not defined"),
+                  std::string::npos)
+            << error.what();
     }
     EXPECT_FALSE(connection.Connected());
 }
@@ -180,7 +187,9 @@ TEST(Connection, UnreachableServerGivesOnlyTheClientsText) {
         FAIL() << "attach to a closed port succeeded";
     } catch (const DatabaseError& error) {
         EXPECT_EQ(error.ServerText(), "");
-        EXPECT_EQ(std::string(error.what()).rfind("Database Error: Unable to complete network request", 0), 0u)
+        EXPECT_EQ(std::string(error.what())
+                      .rfind("Database Error: Unable to complete network request", 0),
+                  0u)
             << error.what();
     }
 }

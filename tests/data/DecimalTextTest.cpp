@@ -17,15 +17,25 @@ TEST(DecimalText, FormatsStoredDigitsWithoutRoundingOrTrailingZeros) {
         const char* text;
     };
     const Case cases[] = {
-        {5, 2, "0.05"},         {-250, 2, "-2.5"},    {123450, 2, "1234.5"}, {10000, 2, "100"},
-        {710, 2, "7.1"},        {700, 2, "7"},        {0, 2, "0"},           {0, 4, "0"},
-        {-1, 4, "-0.0001"},     {12345678, 4, "1234.5678"}, {-100000, 4, "-10"}, {42, 0, "42"},
+        {5, 2, "0.05"},
+        {-250, 2, "-2.5"},
+        {123450, 2, "1234.5"},
+        {10000, 2, "100"},
+        {710, 2, "7.1"},
+        {700, 2, "7"},
+        {0, 2, "0"},
+        {0, 4, "0"},
+        {-1, 4, "-0.0001"},
+        {12345678, 4, "1234.5678"},
+        {-100000, 4, "-10"},
+        {42, 0, "42"},
         {1, 18, "0.000000000000000001"},
         {std::numeric_limits<int64_t>::min(), 2, "-92233720368547758.08"},
         {std::numeric_limits<int64_t>::max(), 4, "922337203685477.5807"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(FormatDecimal(c.unscaled, c.scale, '.'), c.text) << c.unscaled << " scale " << c.scale;
+        EXPECT_EQ(FormatDecimal(c.unscaled, c.scale, '.'), c.text)
+            << c.unscaled << " scale " << c.scale;
     EXPECT_EQ(FormatDecimal(710, 2, ','), "7,1");
     EXPECT_EQ(FormatDecimal(-5, 2, ','), "-0,05");
 }

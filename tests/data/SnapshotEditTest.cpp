@@ -16,15 +16,20 @@ using test::TempDatabase;
 using Rows = std::vector<std::string>;
 
 class SnapshotEdit : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetDecimalSeparator('.');
         database_.Execute(
-            "CREATE TABLE CONFIGURA_LINKFTP (CFLK_CODFAMI CHAR(2) NOT NULL PRIMARY KEY, SUCU_ID INTEGER, "
-            "CFLK_SERVER VARCHAR(60), CFLK_CLAVE VARCHAR(60), CFLK_DIAS INTEGER, CFLK_TOPE NUMERIC(15,2))");
-        database_.Execute("INSERT INTO CONFIGURA_LINKFTP VALUES ('01', 0, 'ftp.uno', 'k1', 30, 1.50)");
-        database_.Execute("INSERT INTO CONFIGURA_LINKFTP VALUES ('02', 1, 'ftp.dos', NULL, NULL, NULL)");
-        database_.Execute("INSERT INTO CONFIGURA_LINKFTP VALUES ('03', 2, 'ftp.tres', '', 7, -2.50)");
+            "CREATE TABLE CONFIGURA_LINKFTP (CFLK_CODFAMI CHAR(2) NOT NULL PRIMARY KEY, SUCU_ID "
+            "INTEGER, "
+            "CFLK_SERVER VARCHAR(60), CFLK_CLAVE VARCHAR(60), CFLK_DIAS INTEGER, CFLK_TOPE "
+            "NUMERIC(15,2))");
+        database_.Execute(
+            "INSERT INTO CONFIGURA_LINKFTP VALUES ('01', 0, 'ftp.uno', 'k1', 30, 1.50)");
+        database_.Execute(
+            "INSERT INTO CONFIGURA_LINKFTP VALUES ('02', 1, 'ftp.dos', NULL, NULL, NULL)");
+        database_.Execute(
+            "INSERT INTO CONFIGURA_LINKFTP VALUES ('03', 2, 'ftp.tres', '', 7, -2.50)");
         editor_.SetCommandText("SELECT * FROM CONFIGURA_LINKFTP ORDER BY CFLK_CODFAMI");
         editor_.Open();
     }
@@ -43,7 +48,9 @@ protected:
             std::string line;
             for (size_t i = 0; i < snapshot.Fields().size(); ++i) {
                 line += i ? "|" : "";
-                line += snapshot.IsNull(static_cast<int>(i)) ? "<null>" : snapshot.FieldText(static_cast<int>(i));
+                line += snapshot.IsNull(static_cast<int>(i))
+                            ? "<null>"
+                            : snapshot.FieldText(static_cast<int>(i));
             }
             rows.push_back(line);
         }
@@ -56,7 +63,8 @@ protected:
 
     TempDatabase database_;
     Instantanea editor_{&database_.Db()};
-    const Rows original_{"01|0|ftp.uno|k1|30|1.5", "02|1|ftp.dos|<null>|<null>|<null>", "03|2|ftp.tres||7|-2.5"};
+    const Rows original_{"01|0|ftp.uno|k1|30|1.5", "02|1|ftp.dos|<null>|<null>|<null>",
+                         "03|2|ftp.tres||7|-2.5"};
 };
 
 TEST_F(SnapshotEdit, InsertGoesBeforeTheCurrentRowAndStaysInMemoryOnly) {
@@ -137,7 +145,8 @@ TEST_F(SnapshotEdit, FailingSecondRowRollsTheWholeBatchBackAndKeepsTheLog) {
         editor_.ApplyUpdates("CONFIGURA_LINKFTP");
         FAIL() << "a duplicate key was saved";
     } catch (const DatabaseError& error) {
-        EXPECT_EQ(error.LayerText(), "Insert into CONFIGURA_LINKFTP (\"CFLK_CODFAMI\" = '01') failed");
+        EXPECT_EQ(error.LayerText(),
+                  "Insert into CONFIGURA_LINKFTP (\"CFLK_CODFAMI\" = '01') failed");
         EXPECT_NE(error.ServerText().find("PRIMARY"), std::string::npos) << error.what();
     }
     EXPECT_EQ(TableRows(), original_);  // the first row's update was rolled back too
@@ -162,7 +171,8 @@ TEST_F(SnapshotEdit, RowChangedMeanwhileFailsTheSave) {
 
     {
         auto other = database_.Connect();  // another user edits the row after our fetch
-        other->ExecuteDdl("UPDATE CONFIGURA_LINKFTP SET CFLK_CLAVE = 'otra' WHERE CFLK_CODFAMI = '03'");
+        other->ExecuteDdl(
+            "UPDATE CONFIGURA_LINKFTP SET CFLK_CLAVE = 'otra' WHERE CFLK_CODFAMI = '03'");
         other->Close();
     }
     try {
@@ -188,7 +198,8 @@ TEST_F(SnapshotEdit, NullOriginalValuesAreMatchedWithIsNull) {
     Set("CFLK_TOPE", std::nullopt);
     editor_.Post();
     editor_.ApplyUpdates("CONFIGURA_LINKFTP");
-    EXPECT_EQ(TableRows(), (Rows{original_[0], "02|1|ftp.dos|puesta|<null>|<null>", "03|2|ftp.tres||7|<null>"}));
+    EXPECT_EQ(TableRows(),
+              (Rows{original_[0], "02|1|ftp.dos|puesta|<null>|<null>", "03|2|ftp.tres||7|<null>"}));
 
     // And a saved row can be edited and deleted again by its new values.
     ASSERT_TRUE(editor_.Locate("CFLK_CODFAMI", "02"));
@@ -206,8 +217,8 @@ TEST_F(SnapshotEdit, DiscardRestoresTheRowsAsFetched) {
     editor_.Post();
     ASSERT_TRUE(editor_.Locate("CFLK_CODFAMI", "01"));
     editor_.Delete();
-    EXPECT_EQ(RowsOf(editor_), (Rows{"07|<null>|<null>|<null>|<null>|<null>", "02|1|otro|<null>|<null>|<null>",
-                                     original_[2]}));
+    EXPECT_EQ(RowsOf(editor_), (Rows{"07|<null>|<null>|<null>|<null>|<null>",
+                                     "02|1|otro|<null>|<null>|<null>", original_[2]}));
 
     editor_.CancelUpdates();
     EXPECT_EQ(editor_.PendingChanges(), 0u);
@@ -252,7 +263,8 @@ TEST(SnapshotEditDuplicates, RowsThatCannotBeToldApartAreNotChangedTogether) {
         editor.ApplyUpdates("LOOSE");
         FAIL() << "one edit changed two rows";
     } catch (const DatabaseError& error) {
-        EXPECT_NE(std::string(error.what()).find("more than one record matches"), std::string::npos) << error.what();
+        EXPECT_NE(std::string(error.what()).find("more than one record matches"), std::string::npos)
+            << error.what();
     }
     Instantanea reader(&database.Db());
     reader.SetCommandText("SELECT SUM(N) AS TOTAL FROM LOOSE");

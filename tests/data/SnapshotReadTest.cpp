@@ -13,7 +13,7 @@ namespace {
 using test::TempDatabase;
 
 class SnapshotRead : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { SetDecimalSeparator('.'); }
 
     // Every value of one column, walking first to end as the writers do.
@@ -48,10 +48,13 @@ TEST_F(SnapshotRead, DecimalsKeepEveryStoredDigitAndDropTrailingZeros) {
     EXPECT_EQ(snapshot.Fields()[2].scale, 4);
     EXPECT_EQ(snapshot.Fields()[0].kind, FieldKind::Integer);
     EXPECT_EQ(Column(snapshot, "TOT"),
-              (std::vector<std::string>{"0.05", "-2.5", "1234.5", "100", "0", "7.1", "7", "-9999999999999.99"}));
+              (std::vector<std::string>{"0.05", "-2.5", "1234.5", "100", "0", "7.1", "7",
+                                        "-9999999999999.99"}));
     EXPECT_EQ(Column(snapshot, "QTY"),
-              (std::vector<std::string>{"0.0001", "-2.5", "1234.5678", "100", "0", "7.1", "99999999999.9999", ""}));
-    EXPECT_EQ(Column(snapshot, "ID"), (std::vector<std::string>{"1", "2", "3", "4", "5", "6", "7", "8"}));
+              (std::vector<std::string>{"0.0001", "-2.5", "1234.5678", "100", "0", "7.1",
+                                        "99999999999.9999", ""}));
+    EXPECT_EQ(Column(snapshot, "ID"),
+              (std::vector<std::string>{"1", "2", "3", "4", "5", "6", "7", "8"}));
 
     SetDecimalSeparator(',');  // a regional comma changes how the same value reads
     snapshot.MoveTo(5);
@@ -64,7 +67,9 @@ TEST_F(SnapshotRead, DecimalsKeepEveryStoredDigitAndDropTrailingZeros) {
 TEST_F(SnapshotRead, TextComesBackByteForByteNullDistinctFromEmptyCharPaddingKept) {
     database_.Execute("CREATE TABLE NAMES (ID INTEGER, NAME VARCHAR(60), CODE CHAR(5))");
     // Windows-1252 bytes, stored through a connection without character set.
-    const std::string name = "Compa\xf1\xed" "a \x80 \"O'Neil\" {x}\r\n";
+    const std::string name =
+        "Compa\xf1\xed"
+        "a \x80 \"O'Neil\" {x}\r\n";
     database_.Db().ExecuteDdl("INSERT INTO NAMES VALUES (1, ?, ?)",
                               {SqlParameter{FieldKind::Text, name, std::nullopt, 0},
                                SqlParameter{FieldKind::Text, std::string("ab"), std::nullopt, 0}});
@@ -105,8 +110,7 @@ TEST_F(SnapshotRead, WalkEndsStandingOnTheLastRowAndEmptyResultIsAtEof) {
     snapshot.Open();  // reopening runs the command again
     ASSERT_EQ(snapshot.RecordCount(), 2u);
     int lines = 0;
-    for (snapshot.First(); !snapshot.Eof(); snapshot.Next())
-        ++lines;
+    for (snapshot.First(); !snapshot.Eof(); snapshot.Next()) ++lines;
     EXPECT_EQ(lines, 2);
     EXPECT_TRUE(snapshot.Eof());
     EXPECT_EQ(snapshot.FieldText("TOTALCONTROL"), "35.5");
@@ -118,7 +122,8 @@ TEST_F(SnapshotRead, WalkEndsStandingOnTheLastRowAndEmptyResultIsAtEof) {
 }
 
 TEST_F(SnapshotRead, LocateFindsTheFirstExactWholeCaseSensitiveMatchOnly) {
-    database_.Execute("CREATE TABLE SUCURSALES (SUCU_ID INTEGER NOT NULL, SUCU_NOMBRE VARCHAR(60))");
+    database_.Execute(
+        "CREATE TABLE SUCURSALES (SUCU_ID INTEGER NOT NULL, SUCU_NOMBRE VARCHAR(60))");
     database_.Execute("INSERT INTO SUCURSALES VALUES (1, 'Centro')");
     database_.Execute("INSERT INTO SUCURSALES VALUES (2, 'Norte')");
     database_.Execute("INSERT INTO SUCURSALES VALUES (3, 'Norte')");
@@ -147,10 +152,12 @@ TEST_F(SnapshotRead, LocateFindsTheFirstExactWholeCaseSensitiveMatchOnly) {
 
 TEST_F(SnapshotRead, SelectableProcedureRowsArriveInTheirOrder) {
     database_.Execute(
-        "CREATE PROCEDURE REP_VENTAS_ZEL (INI VARCHAR(10), FIN VARCHAR(10), SUC INTEGER, FAM VARCHAR(2)) "
+        "CREATE PROCEDURE REP_VENTAS_ZEL (INI VARCHAR(10), FIN VARCHAR(10), SUC INTEGER, FAM "
+        "VARCHAR(2)) "
         "RETURNS (NUMDOC VARCHAR(8), FECDOC VARCHAR(8), TOTALCONTROL NUMERIC(15,2)) AS "
         "BEGIN "
-        "  NUMDOC = FAM || '-' || SUC; FECDOC = SUBSTRING(INI FROM 1 FOR 4); TOTALCONTROL = 12.30; SUSPEND; "
+        "  NUMDOC = FAM || '-' || SUC; FECDOC = SUBSTRING(INI FROM 1 FOR 4); TOTALCONTROL = 12.30; "
+        "SUSPEND; "
         "  NUMDOC = 'B'; FECDOC = SUBSTRING(FIN FROM 3 FOR 8); TOTALCONTROL = -0.50; SUSPEND; "
         "END");
     Instantanea sales(&database_.Db());
@@ -178,7 +185,8 @@ TEST_F(SnapshotRead, DatesAndFloatingColumnsReadAsTheEnginesText) {
 TEST(SnapshotInMemory, AppendedRowsReadLikeFetchedOnes) {
     SetDecimalSeparator('.');
     Instantanea snapshot;
-    snapshot.DefineFields({{"CODE", FieldKind::Text, 8, 0}, {"N", FieldKind::Integer, 10, 0},
+    snapshot.DefineFields({{"CODE", FieldKind::Text, 8, 0},
+                           {"N", FieldKind::Integer, 10, 0},
                            {"AMOUNT", FieldKind::Decimal, 15, 2}});
     snapshot.OpenInMemory();
     EXPECT_TRUE(snapshot.Eof());
@@ -193,7 +201,8 @@ TEST(SnapshotInMemory, AppendedRowsReadLikeFetchedOnes) {
     EXPECT_TRUE(snapshot.IsNull(1));
     EXPECT_EQ(snapshot.FieldText("AMOUNT"), "1234.5");
 
-    EXPECT_THROW(snapshot.AppendRow({std::string("x"), std::string("1"), std::string("0.001")}), Error);
+    EXPECT_THROW(snapshot.AppendRow({std::string("x"), std::string("1"), std::string("0.001")}),
+                 Error);
     EXPECT_THROW(snapshot.AppendRow({std::string("x"), std::string("1.5"), std::nullopt}), Error);
     EXPECT_THROW(snapshot.AppendRow({std::string("x")}), Error);
     EXPECT_EQ(snapshot.RecordCount(), 2u);

@@ -1,11 +1,11 @@
 // Temporary databases for the tests, embedded or on the test server.
 #include "tests/support/db/TempDatabase.h"
 
+#include <unistd.h>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
-#include <unistd.h>
 
 namespace tramex::test {
 namespace {
@@ -25,16 +25,20 @@ const char* Variable(const char* name) {
 }  // namespace
 
 void UsePrivateLockFolder() {
-    if (Variable("FIREBIRD_LOCK"))
-        return;
-    const auto folder = std::filesystem::temp_directory_path() / ("tramex-fb-lock-" + std::to_string(getuid()));
+    if (Variable("FIREBIRD_LOCK")) return;
+    const auto folder =
+        std::filesystem::temp_directory_path() / ("tramex-fb-lock-" + std::to_string(getuid()));
     std::filesystem::create_directories(folder);
     setenv("FIREBIRD_LOCK", folder.c_str(), 0);
 }
 
-TempDatabase::TempDatabase(std::string location, std::string folder, std::string user, std::string password)
-    : location_(std::move(location)), folder_(std::move(folder)), user_(std::move(user)),
-      password_(std::move(password)), connection_(std::make_unique<Connection>()) {}
+TempDatabase::TempDatabase(std::string location, std::string folder, std::string user,
+                           std::string password)
+    : location_(std::move(location)),
+      folder_(std::move(folder)),
+      user_(std::move(user)),
+      password_(std::move(password)),
+      connection_(std::make_unique<Connection>()) {}
 
 TempDatabase::TempDatabase() {
     UsePrivateLockFolder();
@@ -49,19 +53,21 @@ TempDatabase::TempDatabase() {
 }
 
 std::unique_ptr<TempDatabase> TempDatabase::OnServer(std::string* reason) {
-    const char* names[] = {"TRAMEX_FB_SERVER_HOST", "TRAMEX_FB_SERVER_USER", "TRAMEX_FB_SERVER_PASSWORD",
-                           "TRAMEX_FB_SERVER_DIR"};
+    const char* names[] = {"TRAMEX_FB_SERVER_HOST", "TRAMEX_FB_SERVER_USER",
+                           "TRAMEX_FB_SERVER_PASSWORD", "TRAMEX_FB_SERVER_DIR"};
     for (const char* name : names) {
         if (!Variable(name)) {
             if (reason)
-                *reason = std::string(name) + " is not set (scripts/services/firebird.sh start sets it)";
+                *reason =
+                    std::string(name) + " is not set (scripts/services/firebird.sh start sets it)";
             return nullptr;
         }
     }
-    const std::string path = std::string(Variable("TRAMEX_FB_SERVER_DIR")) + "/" + UniqueName() + ".fdb";
-    std::unique_ptr<TempDatabase> database(new TempDatabase(std::string(Variable("TRAMEX_FB_SERVER_HOST")) + ":" + path,
-                                                            "", Variable("TRAMEX_FB_SERVER_USER"),
-                                                            Variable("TRAMEX_FB_SERVER_PASSWORD")));
+    const std::string path =
+        std::string(Variable("TRAMEX_FB_SERVER_DIR")) + "/" + UniqueName() + ".fdb";
+    std::unique_ptr<TempDatabase> database(
+        new TempDatabase(std::string(Variable("TRAMEX_FB_SERVER_HOST")) + ":" + path, "",
+                         Variable("TRAMEX_FB_SERVER_USER"), Variable("TRAMEX_FB_SERVER_PASSWORD")));
     database->Create();
     return database;
 }

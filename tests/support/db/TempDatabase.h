@@ -10,7 +10,7 @@
 namespace tramex::test {
 
 class TempDatabase {
-public:
+  public:
     // An embedded database file (no server needed).
     TempDatabase();
     // A database on the test server (host:path), or nullptr when the
@@ -29,7 +29,7 @@ public:
     std::unique_ptr<Connection> Connect() const;
     void Execute(const std::string& sql) { connection_->ExecuteDdl(sql); }
 
-private:
+  private:
     TempDatabase(std::string location, std::string folder, std::string user, std::string password);
     void Create();
 
