@@ -9,7 +9,10 @@
 
 namespace tramex {
 
-TFtpClient::TFtpClient() {
+TFtpClient::TFtpClient() : TFtpClient(CreateSocketHandler()) {}
+
+TFtpClient::TFtpClient(std::unique_ptr<TSocketHandler> controlSocket)
+    : TTcpConnection(std::move(controlSocket)) {
     Port = 21;
     ReadTimeout = 60000;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "transfer/FtpFeatures.h"
@@ -17,6 +18,8 @@ enum class TFtpTransferType { Ascii, Binary };
 class TFtpClient : public TTcpConnection {
 public:
     TFtpClient();
+    // Test seam: the control connection runs on the given socket layer.
+    explicit TFtpClient(std::unique_ptr<TSocketHandler> controlSocket);
     // Closes an open control connection without QUIT.
     ~TFtpClient() override = default;
 

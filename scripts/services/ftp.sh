@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# Two real FTP servers on loopback for the FTP client tests: pyftpdlib and
+# vsftpd, each with one user, a password and an upload directory.
+#   ftp.sh start   starts both, waits until each greets, appends the
+#                  TRAMEX_FTP_* variables to $TRAMEX_SERVICES_ENV
+#   ftp.sh stop    ends them
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/../.." && pwd)
+state=${TRAMEX_FTP_STATE_DIR:-/tmp/tramex-ftp-services}
+user=${TRAMEX_FTP_USER:-tramexftp}
+password=${TRAMEX_FTP_PASSWORD:-Tr4mex-ftp-test}
+
+fail() { echo "ftp.sh: $*" >&2; exit 1; }
+
+free_port() {
+    /usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'
+}
+
+# True once a 220 greeting comes from 127.0.0.1:$1 (up to ten seconds).
+wait_for_greeting() {
+    local port=$1 line
+    for _ in $(seq 1 50); do
+        if { exec 3<>"/dev/tcp/127.0.0.1/$port"; } 2>/dev/null; then
+            line=""
+            read -r -t 2 line <&3 || true
+            exec 3<&- 3>&-
+            [[ $line == 220* ]] && return 0
+        fi
+        sleep 0.2
+    done
+    return 1
+}
+
+start_pyftpdlib() {
+    local port home=$state/pyftpdlib-home
+    port=$(free_port)
+    mkdir -p "$home"
+    nohup /usr/bin/python3 "$root/tests/support/ftp/pyftpdlib_server.py" \
+        "$port" "$user" "$password" "$home" >"$state/pyftpdlib.log" 2>&1 &
+    echo $! >"$state/pyftpdlib.pid"
+    wait_for_greeting "$port" || { cat "$state/pyftpdlib.log" >&2; fail "pyftpdlib did not come up"; }
+    echo "export TRAMEX_FTP_PYFTPDLIB_PORT=$port" >>"$env_file"
+    echo "export TRAMEX_FTP_PYFTPDLIB_DIR=$home" >>"$env_file"
+}
+
+ensure_local_user() {
+    local home=$1
+    if ! id "$user" >/dev/null 2>&1; then
+        useradd --home-dir "$home" --no-create-home --shell /bin/bash "$user"
+    fi
+    echo "$user:$password" | chpasswd
+    mkdir -p "$home"
+    chown "$user" "$home"
+}
+
+start_vsftpd() {
+    local port pasv home=$state/vsftpd-home conf=$state/vsftpd.conf
+    port=$(free_port)
+    pasv=$(free_port)
+    ensure_local_user "$home"
+    mkdir -p "$state/vsftpd-empty"
+    # No seccomp filter, no namespaces, no chroot: the sandbox forbids them.
+    cat >"$conf" <<CONF
+listen=YES
+listen_ipv6=NO
+listen_address=127.0.0.1
+listen_port=$port
+background=NO
+anonymous_enable=NO
+local_enable=YES
+write_enable=YES
+local_umask=022
+local_root=$home
+chroot_local_user=NO
+seccomp_sandbox=NO
+isolate=NO
+isolate_network=NO
+secure_chroot_dir=$state/vsftpd-empty
+pam_service_name=vsftpd
+pasv_enable=YES
+pasv_address=127.0.0.1
+pasv_min_port=$pasv
+pasv_max_port=$((pasv + 20))
+ftpd_banner=vsftpd ready for Tramex2 tests
+delay_failed_login=0
+xferlog_enable=NO
+vsftpd_log_file=$state/vsftpd.log
+CONF
+    nohup /usr/sbin/vsftpd "$conf" >"$state/vsftpd.out" 2>&1 &
+    echo $! >"$state/vsftpd.pid"
+    wait_for_greeting "$port" || { cat "$state/vsftpd.out" >&2; fail "vsftpd did not come up"; }
+    echo "export TRAMEX_FTP_VSFTPD_PORT=$port" >>"$env_file"
+    echo "export TRAMEX_FTP_VSFTPD_DIR=$home" >>"$env_file"
+}
+
+stop_one() {
+    local pidfile=$state/$1.pid
+    [ -f "$pidfile" ] || return 0
+    kill "$(cat "$pidfile")" 2>/dev/null || true
+    rm -f "$pidfile"
+}
+
+case "${1:-}" in
+    start)
+        env_file=${TRAMEX_SERVICES_ENV:?TRAMEX_SERVICES_ENV must name the variables file}
+        stop_one pyftpdlib
+        stop_one vsftpd
+        rm -rf "$state"
+        mkdir -p "$state"
+        start_pyftpdlib
+        start_vsftpd
+        echo "export TRAMEX_FTP_USER=$user" >>"$env_file"
+        echo "export TRAMEX_FTP_PASSWORD=$password" >>"$env_file"
+        ;;
+    stop)
+        stop_one pyftpdlib
+        stop_one vsftpd
+        ;;
+    *)
+        fail "usage: $0 start|stop"
+        ;;
+esac

@@ -1,0 +1,216 @@
+// The scripted FTP server's thread: one step after the other, then it reads
+// whatever the client still sends until the client closes.
+#include "tests/support/ftp/ScriptedFtpServer.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <exception>
+
+namespace tramex::testftp {
+
+enum class StepKind {
+    Send, Reply, LateReply, Ignore, Passive, Upload, UploadThenReset, Raw, ReplyAndClose, Accept
+};
+
+struct ScriptedFtpServer::Step {
+    StepKind Kind;
+    std::string Text;
+    int DelayMs = 0;
+    std::size_t Count = 0;
+};
+
+ScriptedFtpServer::ScriptedFtpServer(int waitLimitMs) : waitLimitMs_(waitLimitMs) {
+    listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (listenFd_ < 0 || bind(listenFd_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        listen(listenFd_, 8) != 0 ||
+        getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        throw testnet::TestNetError("scripted FTP server: cannot listen on loopback");
+    port_ = ntohs(address.sin_port);
+    steps_.push_back({StepKind::Accept, ""});
+}
+
+ScriptedFtpServer::~ScriptedFtpServer() {
+    Finish();
+    ::close(listenFd_);
+}
+
+void ScriptedFtpServer::AcceptControl() {
+    pollfd watched{listenFd_, POLLIN, 0};
+    if (poll(&watched, 1, waitLimitMs_) <= 0)
+        throw testnet::TestNetError("scripted FTP server: no control connection within the limit");
+    controlFd_ = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (controlFd_ < 0) throw testnet::TestNetError("scripted FTP server: accept failed");
+    peer_ = std::make_unique<testnet::TestPeer>(controlFd_);
+    std::lock_guard lock(mutex_);
+    ++connections_;
+}
+
+ScriptedFtpServer& ScriptedFtpServer::Send(const std::string& reply) {
+    steps_.push_back({StepKind::Send, reply});
+    return *this;
+}
+ScriptedFtpServer& ScriptedFtpServer::Reply(const std::string& reply) {
+    steps_.push_back({StepKind::Reply, reply});
+    return *this;
+}
+ScriptedFtpServer& ScriptedFtpServer::ReplyAfter(int delayMs, const std::string& reply) {
+    steps_.push_back({StepKind::LateReply, reply, delayMs});
+    return *this;
+}
+ScriptedFtpServer& ScriptedFtpServer::Ignore() {
+    steps_.push_back({StepKind::Ignore, ""});
+    return *this;
+}
+ScriptedFtpServer& ScriptedFtpServer::ReplyPassive() {
+    steps_.push_back({StepKind::Passive, ""});
+    return *this;
+}
+ScriptedFtpServer& ScriptedFtpServer::ReceiveUpload() {
+    steps_.push_back({StepKind::Upload, ""});
+    return *this;
+}
+ScriptedFtpServer& ScriptedFtpServer::ReceiveThenReset(std::size_t count) {
+    steps_.push_back({StepKind::UploadThenReset, "", 0, count});
+    return *this;
+}
+ScriptedFtpServer& ScriptedFtpServer::SendRaw(const std::string& bytes) {
+    steps_.push_back({StepKind::Raw, bytes});
+    return *this;
+}
+ScriptedFtpServer& ScriptedFtpServer::ReplyAndClose(const std::string& reply) {
+    steps_.push_back({StepKind::ReplyAndClose, reply});
+    return *this;
+}
+ScriptedFtpServer& ScriptedFtpServer::AcceptNextConnection() {
+    steps_.push_back({StepKind::Accept, ""});
+    return *this;
+}
+
+void ScriptedFtpServer::Start() { thread_ = std::thread(&ScriptedFtpServer::Run, this); }
+
+void ScriptedFtpServer::Run() {
+    try {
+        for (const Step& step : steps_) Play(step);
+        DrainUntilClientCloses();
+    } catch (const std::exception& failure) {
+        Fail(failure.what());
+    }
+}
+
+void ScriptedFtpServer::Fail(const std::string& what) {
+    std::lock_guard lock(mutex_);
+    failures_ += (failures_.empty() ? "" : "; ") + what;
+}
+
+std::string ScriptedFtpServer::ReadCommand() {
+    if (!peer_) throw testnet::TestNetError("no control connection to read a command from");
+    std::string command = peer_->ReadLine(waitLimitMs_);
+    std::lock_guard lock(mutex_);
+    commands_.push_back(command);
+    return command;
+}
+
+void ScriptedFtpServer::Play(const Step& step) {
+    switch (step.Kind) {
+        case StepKind::Accept: AcceptControl(); break;
+        case StepKind::Send: peer_->Send(step.Text + "\r\n"); break;
+        case StepKind::Raw: peer_->Send(step.Text); break;
+        case StepKind::Reply:
+            ReadCommand();
+            peer_->Send(step.Text + "\r\n");
+            break;
+        case StepKind::LateReply:
+            ReadCommand();
+            std::this_thread::sleep_for(std::chrono::milliseconds(step.DelayMs));
+            try {
+                peer_->Send(step.Text + "\r\n");
+            } catch (const testnet::TestNetError&) {
+            }
+            break;
+        case StepKind::Ignore: ReadCommand(); break;
+        case StepKind::Passive: {
+            ReadCommand();
+            dataListener_ = std::make_unique<testnet::TestListener>();
+            const uint16_t port = dataListener_->Port();
+            peer_->Send("227 Entering Passive Mode (127,0,0,1," + std::to_string(port / 256) + "," +
+                        std::to_string(port % 256) + ")\r\n");
+            break;
+        }
+        case StepKind::Upload:
+        case StepKind::UploadThenReset: {
+            if (!dataListener_) throw testnet::TestNetError("no passive listener for the upload");
+            auto data = dataListener_->Accept(waitLimitMs_);
+            std::string bytes;
+            if (step.Kind == StepKind::Upload) {
+                bytes = data->ReadUntilClosed(waitLimitMs_ * 4);
+            } else {
+                bytes = data->ReadBytes(step.Count, waitLimitMs_);
+                data->Reset();
+            }
+            std::lock_guard lock(mutex_);
+            uploads_.push_back(std::move(bytes));
+            break;
+        }
+        case StepKind::ReplyAndClose: {
+            ReadCommand();
+            // Corked, the reply waits in the socket until the FIN joins it.
+            const int on = 1;
+            setsockopt(controlFd_, IPPROTO_TCP, TCP_CORK, &on, sizeof on);
+            peer_->Send(step.Text + "\r\n");
+            peer_->ShutdownSend();
+            break;
+        }
+    }
+}
+
+// Records what the client sends after the script (QUIT, say) until it closes.
+void ScriptedFtpServer::DrainUntilClientCloses() {
+    if (!peer_) return;
+    for (;;) {
+        try {
+            ReadCommand();
+        } catch (const testnet::TestNetError& ended) {
+            // An orderly close, or a reset from a client that closed with our
+            // late reply unread: either way the client has gone.
+            const std::string what = ended.what();
+            if (what.find("closed before") != std::string::npos ||
+                what.find("reset") != std::string::npos)
+                return;
+            throw testnet::TestNetError("client did not close the control connection: " +
+                                        std::string(ended.what()));
+        }
+    }
+}
+
+std::string ScriptedFtpServer::Finish() {
+    if (thread_.joinable()) thread_.join();
+    std::lock_guard lock(mutex_);
+    return failures_;
+}
+
+std::vector<std::string> ScriptedFtpServer::Commands() const {
+    std::lock_guard lock(mutex_);
+    return commands_;
+}
+
+std::vector<std::string> ScriptedFtpServer::Uploads() const {
+    std::lock_guard lock(mutex_);
+    return uploads_;
+}
+
+int ScriptedFtpServer::ConnectionCount() const {
+    std::lock_guard lock(mutex_);
+    return connections_;
+}
+
+}  // namespace tramex::testftp

@@ -1,0 +1,28 @@
+#!/usr/bin/python3
+"""A pyftpdlib server on loopback for the FTP client tests.
+
+Usage: pyftpdlib_server.py PORT USER PASSWORD HOME
+One user with full rights on HOME; passive ports chosen by the system.
+"""
+import sys
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.servers import FTPServer
+
+
+def main():
+    port, user, password, home = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4]
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(user, password, home, perm="elradfmwMT")
+    handler = FTPHandler
+    handler.authorizer = authorizer
+    handler.banner = "pyftpdlib ready for Tramex2 tests"
+    # Refused logins answer at once, so the refusal tests stay quick.
+    handler.auth_failed_timeout = 0
+    server = FTPServer(("127.0.0.1", port), handler)
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()

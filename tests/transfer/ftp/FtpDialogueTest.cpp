@@ -1,0 +1,344 @@
+// Connect, login, features and disconnect against the scripted server: the
+// exact commands sent and the errors raised.
+#include <chrono>
+
+#include "tests/transfer/ftp/FtpDialogueFixture.h"
+#include "transfer/FtpXaut.h"
+
+namespace tramex {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+
+TEST_F(FtpDialogue, WholeUploadOfTheExportRunOnTheWire) {
+    QueueLogin("211-Features:\r\n MDTM\r\n CLNT\r\n SIZE\r\n211 End");
+    server.Reply("250 CWD command successful")
+        .ReplyPassive()
+        .Reply("350 Restarting at 0")
+        .Reply("150 Opening BINARY mode data connection")
+        .ReceiveUpload()
+        .Send("226 Transfer complete")
+        .Reply("221 Goodbye");
+    StartServer();
+    const std::string content = Pattern(100000);
+    const std::string path = WriteFile("envio.zip", content);
+
+    EXPECT_FALSE(client.IsConnected());
+    client.Connect();
+    ASSERT_TRUE(client.IsConnected());
+    client.ChangeDirectory("incoming");
+    client.StoreFile(path, "20100130_envio.zip", false, 0);
+    client.Disconnect();
+
+    EXPECT_FALSE(client.IsConnected());
+    EXPECT_EQ(server.Finish(), "");
+    EXPECT_THAT(server.Commands(),
+                ElementsAreArray(Join(LoginCommands(true), {"CWD incoming", "PASV", "REST 0",
+                                                            "STOR 20100130_envio.zip", "QUIT"})));
+    EXPECT_THAT(server.Uploads(), ElementsAre(content));
+    EXPECT_EQ(client.ServerDescription(), "Tramex test server ready");
+    EXPECT_EQ(client.SystemDescription(), "UNIX Type: L8");
+    EXPECT_EQ(client.LastReply().Code, 221);
+}
+
+TEST_F(FtpDialogue, PreliminaryGreetingThenReadyAndNumericHostInBrackets) {
+    client.Host = "127.0.0.1";
+    server.Send("120 Service ready in a moment").Send("220-Welcome").Send(" to the").Send("220 server");
+    server.Reply("220 Virtual host selected")
+        .Reply("230 Logged in without password")
+        .Reply("502 no FEAT")
+        .Reply("200 I")
+        .Reply("500 SYST not understood")
+        .Reply("200 I");
+    StartServer();
+    client.Connect();
+    EXPECT_TRUE(client.IsConnected());
+    EXPECT_EQ(client.Greeting().Code, 220);
+    EXPECT_EQ(client.Greeting().FirstLine(), "Virtual host selected");
+    EXPECT_EQ(client.ServerDescription(), "Welcome");
+    EXPECT_EQ(client.SystemDescription(), "Unknown");
+    EXPECT_EQ(FinishServer(), "");
+    EXPECT_THAT(server.Commands(),
+                ElementsAre("HOST [127.0.0.1]", "USER tramex", "FEAT", "TYPE I", "SYST", "TYPE I"));
+}
+
+TEST_F(FtpDialogue, RefusedGreetingsCloseWithoutQuit) {
+    for (const char* greeting : {"421 Too many users, try later", "530 Not welcome here"}) {
+        testftp::ScriptedFtpServer refusing(3000);
+        refusing.Send(greeting);
+        refusing.Start();
+        client.Port = refusing.Port();
+        try {
+            client.Connect();
+            ADD_FAILURE() << "connected despite " << greeting;
+        } catch (const EReplyError& error) {
+            EXPECT_EQ(error.Code(), std::stoi(greeting));
+            EXPECT_EQ(std::string(error.what()), std::string(greeting + 4) + "\r\n");
+            EXPECT_EQ(error.Code() == 421, dynamic_cast<const EFtpServiceNotAvailable*>(&error) != nullptr);
+        }
+        EXPECT_FALSE(client.IsConnected());
+        EXPECT_EQ(refusing.Finish(), "");
+        EXPECT_TRUE(refusing.Commands().empty()) << refusing.Commands().front();
+    }
+}
+
+TEST_F(FtpDialogue, ServerThatHangsUpAfterRefusingHostIsDialledAgainWithoutHost) {
+    server.Send("220 first").ReplyAndClose("500 HOST not allowed");
+    server.AcceptNextConnection()
+        .Send("220 second")
+        .Reply("331 Password required")
+        .Reply("230 Logged in")
+        .Reply("500 no FEAT")
+        .Reply("200 I")
+        .Reply("215 UNIX")
+        .Reply("200 I");
+    StartServer();
+    client.Connect();
+    EXPECT_TRUE(client.IsConnected());
+    EXPECT_EQ(client.ServerDescription(), "second");
+    EXPECT_EQ(FinishServer(), "");
+    EXPECT_EQ(server.ConnectionCount(), 2);
+    EXPECT_THAT(server.Commands(), ElementsAre("HOST localhost", "USER tramex", "PASS secret", "FEAT",
+                                               "TYPE I", "SYST", "TYPE I"));
+}
+
+// Each case: the replies to USER and PASS, and the error the connect raises.
+TEST_F(FtpDialogue, RefusedLoginEndsTheConnectWithQuit) {
+    struct Case {
+        std::vector<std::string> Replies;
+        int Code;
+        std::string Message;
+    };
+    const std::vector<Case> cases = {
+        {{"331 Password required", "530 Login incorrect."}, 530, "Login incorrect.\r\n"},
+        {{"331 Password required", "332-Need account\r\n332 for login."}, 332,
+         "Need account\r\nfor login.\r\n"},
+        {{"530 Unknown user"}, 530, "Unknown user\r\n"},
+        {{"331 Password required", "xyz garbled"}, 0, "Reply Code is not valid: xyz"},
+    };
+    for (const Case& c : cases) {
+        testftp::ScriptedFtpServer refusing(3000);
+        refusing.Send("220 ready").Reply("200 HOST ok");
+        for (const std::string& reply : c.Replies) refusing.Reply(reply);
+        refusing.Reply("221 Bye");
+        refusing.Start();
+        client.Port = refusing.Port();
+        try {
+            client.Connect();
+            ADD_FAILURE() << "logged in despite " << c.Replies.back();
+        } catch (const EReplyError& error) {
+            EXPECT_EQ(error.Code(), c.Code);
+            EXPECT_EQ(error.what(), c.Message);
+        } catch (const EProtocolError& error) {
+            EXPECT_EQ(c.Code, 0);
+            EXPECT_EQ(error.what(), c.Message);
+        }
+        EXPECT_FALSE(client.IsConnected());
+        EXPECT_EQ(refusing.Finish(), "");
+        ASSERT_FALSE(refusing.Commands().empty());
+        EXPECT_EQ(refusing.Commands().back(), "QUIT");
+        EXPECT_EQ(refusing.Commands().size(), c.Replies.size() + 2);
+    }
+}
+
+TEST_F(FtpDialogue, AccountIsSentWhenAskedForAndSet) {
+    client.Account = "ventas";
+    server.Send("220 ready")
+        .Reply("200 HOST ok")
+        .Reply("331 Password required")
+        .Reply("332 Need account for login")
+        .Reply("202 Account not needed after all")
+        .Reply("500 no FEAT")
+        .Reply("200 I")
+        .Reply("215 UNIX")
+        .Reply("200 I");
+    StartServer();
+    client.Connect();
+    EXPECT_EQ(client.LoginMessage().Code, 202);
+    EXPECT_EQ(FinishServer(), "");
+    EXPECT_THAT(server.Commands(), ElementsAre("HOST localhost", "USER tramex", "PASS secret",
+                                               "ACCT ventas", "FEAT", "TYPE I", "SYST", "TYPE I"));
+}
+
+TEST_F(FtpDialogue, UserAcceptedAt230LogsInWithoutPassword) {
+    server.Send("220 ready")
+        .Reply("200 HOST ok")
+        .Reply("230 Anonymous access granted")
+        .Reply("500 no FEAT")
+        .Reply("200 I")
+        .Reply("215 UNIX")
+        .Reply("200 I");
+    StartServer();
+    client.Connect();
+    EXPECT_EQ(FinishServer(), "");
+    EXPECT_THAT(server.Commands(),
+                ElementsAre("HOST localhost", "USER tramex", "FEAT", "TYPE I", "SYST", "TYPE I"));
+}
+
+TEST_F(FtpDialogue, OneTimePasswordAnswersTheChallengeOfTheUserReply) {
+    client.Password = "AbCdEfGhIjK";
+    server.Send("220 ready")
+        .Reply("200 HOST ok")
+        .Reply("331 Response to otp-md5 99 alpha1 required for skey.")
+        .Reply("230 Logged in")
+        .Reply("500 no FEAT")
+        .Reply("200 I")
+        .Reply("215 UNIX")
+        .Reply("200 I");
+    StartServer();
+    client.Connect();
+    EXPECT_EQ(FinishServer(), "");
+    ASSERT_GE(server.Commands().size(), 3u);
+    EXPECT_EQ(server.Commands()[2], "PASS BODE HOP JAKE STOW JUT RAP");
+}
+
+TEST_F(FtpDialogue, ScrambledLoginForGreetingsWithANumericChallenge) {
+    client.Username = "u";
+    client.Password = "p";
+    server.Send("220 WS_FTP Server 8.0 (12345)")
+        .Reply("200 HOST ok")
+        .Reply("230 Logged in")
+        .Reply("500 no FEAT")
+        .Reply("200 I")
+        .Reply("215 UNIX")
+        .Reply("200 I");
+    StartServer();
+    client.Connect();
+    EXPECT_EQ(FinishServer(), "");
+    // "u:p" XOR key bytes E5 91 3C XOR challenge 12345 (39 30 00), low byte
+    // first: A9 9B 4C, each as "5"+high half, "1"+low half.
+    ASSERT_GE(server.Commands().size(), 2u);
+    EXPECT_EQ(server.Commands()[1], "XAUT 2 ?:><9=");
+    EXPECT_EQ(XautScramble("u", "p", 12345), "?:><9=");
+    EXPECT_FALSE(FindXautChallenge("220 WS_FTP Server (12a45)").has_value());
+    EXPECT_FALSE(FindXautChallenge("220 Other Server (12345)").has_value());
+}
+
+TEST_F(FtpDialogue, FeaturesListingClntUtf8PretAndSiteZoneShapeTheDialogue) {
+    server.Send("220 ready")
+        .Reply("200 HOST ok")
+        .Reply("331 Password required")
+        .Reply("230 Logged in")
+        .Reply("211-Extensions supported:\r\n clnt\r\n UTF8\r\n PRET\r\n SITE PSWD;ZONE;SET\r\n211 END")
+        .Reply("200 Noted")
+        .Reply("200 I")
+        .Reply("215 UNIX")
+        .Reply("210 -0500")
+        .Reply("200 I")
+        .Reply("200 PRET ok")
+        .ReplyPassive()
+        .Reply("350 Restarting at 0")
+        .Reply("150 Go")
+        .ReceiveUpload()
+        .Send("226 Done");
+    StartServer();
+    client.Connect();
+    client.StoreFile(WriteFile("a.zip", "xyz"), "a\xc3\xb1o.zip", false, 0);
+    EXPECT_EQ(client.ServerUtcOffset(), "-0500");
+    EXPECT_TRUE(client.Capabilities().Supports("CLNT"));
+    EXPECT_EQ(FinishServer(), "");
+    // After UTF8 the name travels as UTF-8 bytes.
+    EXPECT_THAT(server.Commands(),
+                ElementsAre("HOST localhost", "USER tramex", "PASS secret", "FEAT",
+                            "CLNT Tramex2 FTP 1.0", "TYPE I", "SYST", "SITE ZONE", "TYPE I",
+                            "PRET STOR a\xc3\xb1o.zip", "PASV", "REST 0", "STOR a\xc3\xb1o.zip"));
+    EXPECT_THAT(server.Uploads(), ElementsAre("xyz"));
+}
+
+TEST_F(FtpDialogue, WithoutFeaturesNamesTravelAsSingleBytesAndNoPretIsSent) {
+    QueueLogin("500 FEAT not understood");
+    server.ReplyPassive().Reply("350 Restarting at 0").Reply("150 Go").ReceiveUpload().Send("226 Done");
+    StartServer();
+    client.Connect();
+    client.StoreFile(WriteFile("a.zip", "xyz"), "a\xc3\xb1o.zip", false, 0);
+    EXPECT_EQ(FinishServer(), "");
+    EXPECT_THAT(server.Commands(), ElementsAreArray(Join(LoginCommands(), {"PASV", "REST 0",
+                                                                           "STOR a\xf1o.zip"})));
+}
+
+TEST_F(FtpDialogue, SiteZoneForServersNamedInTheGreeting) {
+    server.Send("220 Serv-U FTP Server v15.0 ready...")
+        .Reply("200 HOST ok")
+        .Reply("230 in")
+        .Reply("500 no FEAT")
+        .Reply("200 I")
+        .Reply("215 UNIX")
+        .Reply("200 zone noted")
+        .Reply("200 I");
+    StartServer();
+    client.Connect();
+    EXPECT_EQ(client.ServerUtcOffset(), "");  // only a 210 reply carries the offset
+    EXPECT_EQ(FinishServer(), "");
+    EXPECT_THAT(server.Commands(), ElementsAre("HOST localhost", "USER tramex", "FEAT", "TYPE I",
+                                               "SYST", "SITE ZONE", "TYPE I"));
+}
+
+TEST_F(FtpDialogue, ServiceNotAvailableToAnyCommandClosesWithoutQuit) {
+    for (int refusedStep : {0, 1}) {  // 421 to FEAT, then to SYST
+        testftp::ScriptedFtpServer closing(3000);
+        closing.Send("220 ready").Reply("200 HOST ok").Reply("230 in");
+        if (refusedStep == 0) {
+            closing.Reply("421 Shutting down");
+        } else {
+            closing.Reply("500 no FEAT").Reply("200 I").Reply("421-Shutting\r\n421 down");
+        }
+        closing.Start();
+        client.Port = closing.Port();
+        try {
+            client.Connect();
+            ADD_FAILURE() << "connected despite 421";
+        } catch (const EFtpServiceNotAvailable& error) {
+            EXPECT_EQ(error.Code(), 421);
+        }
+        EXPECT_FALSE(client.IsConnected());
+        EXPECT_EQ(closing.Finish(), "");
+        EXPECT_EQ(closing.Commands().back(), refusedStep == 0 ? "FEAT" : "SYST");
+    }
+}
+
+TEST_F(FtpDialogue, QuitReplyIsReadOnlyWhenItComesWithinTheWait) {
+    QueueLogin();
+    server.ReplyAfter(400, "221 Late goodbye");
+    StartServer();
+    client.Connect();
+    const auto before = std::chrono::steady_clock::now();
+    client.Disconnect();
+    const auto waited = std::chrono::steady_clock::now() - before;
+    EXPECT_LT(waited, std::chrono::milliseconds(350));
+    EXPECT_GE(waited, std::chrono::milliseconds(90));
+    EXPECT_EQ(client.LastReply().Code, 200);  // the late 221 was never read
+    EXPECT_FALSE(client.IsConnected());
+    EXPECT_EQ(server.Finish(), "");
+    EXPECT_EQ(server.Commands().back(), "QUIT");
+}
+
+TEST_F(FtpDialogue, OperationsWithoutAConnection) {
+    EXPECT_THROW(client.ChangeDirectory("x"), ENotConnected);
+    EXPECT_THROW(client.StoreFile(WriteFile("a.zip", "a"), "", false, 0), ENotConnected);
+    try {
+        client.ChangeDirectory("x");
+    } catch (const ENotConnected& error) {
+        EXPECT_STREQ(error.what(), "Not Connected");
+    }
+    client.Host.clear();
+    EXPECT_THROW(client.Connect(), EHostRequired);
+    client.Host = "localhost";
+    client.Port = 0;
+    EXPECT_THROW(client.Connect(), EPortRequired);
+    EXPECT_FALSE(client.IsConnected());
+    client.Disconnect();  // nothing to do, no error
+}
+
+TEST_F(FtpDialogue, ConnectingTwiceDropsTheConnectionWithoutQuit) {
+    QueueLogin();
+    StartServer();
+    client.Connect();
+    EXPECT_THROW(client.Connect(), EAlreadyConnected);
+    EXPECT_FALSE(client.IsConnected());
+    EXPECT_EQ(server.Finish(), "");
+    EXPECT_THAT(server.Commands(), ElementsAreArray(LoginCommands()));
+}
+
+}  // namespace
+}  // namespace tramex

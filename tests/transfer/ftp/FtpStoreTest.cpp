@@ -1,0 +1,197 @@
+// Change of directory and the store sequence against the scripted server:
+// refusals at each step, the final reply, and a data connection that drops.
+#include "tests/transfer/ftp/FtpDialogueFixture.h"
+
+namespace tramex {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+
+TEST_F(FtpDialogue, RefusedChangeOfDirectoryStaysReadyForTheUpload) {
+    QueueLogin();
+    server.Reply("550 incoming: No such file or directory.")
+        .ReplyPassive()
+        .Reply("350 Restarting at 0")
+        .Reply("150 Go")
+        .ReceiveUpload()
+        .Send("226 Done");
+    StartServer();
+    client.Connect();
+    try {
+        client.ChangeDirectory("incoming");
+        ADD_FAILURE() << "CWD refusal not raised";
+    } catch (const EReplyError& error) {
+        EXPECT_EQ(error.Code(), 550);
+        EXPECT_STREQ(error.what(), "incoming: No such file or directory.\r\n");
+    }
+    EXPECT_TRUE(client.IsConnected());
+    client.StoreFile(WriteFile("envio.zip", "PK"), "", false, 0);
+    EXPECT_EQ(FinishServer(), "");
+    EXPECT_THAT(server.Commands(), ElementsAreArray(Join(LoginCommands(), {"CWD incoming", "PASV",
+                                                                           "REST 0", "STOR envio.zip"})));
+    EXPECT_THAT(server.Uploads(), ElementsAre("PK"));
+}
+
+TEST_F(FtpDialogue, RefusedRestFailsTheStoreBeforeStor) {
+    QueueLogin();
+    server.ReplyPassive().Reply("502 REST not implemented");
+    StartServer();
+    client.Connect();
+    EXPECT_THROW(client.StoreFile(WriteFile("e.zip", "data"), "e.zip", false, 0), EReplyError);
+    EXPECT_TRUE(client.IsConnected());
+    EXPECT_EQ(FinishServer(), "");
+    EXPECT_EQ(server.Commands().back(), "REST 0");
+    EXPECT_TRUE(server.Uploads().empty());
+}
+
+TEST_F(FtpDialogue, RefusedPasvAndRefusedStorLeaveTheClientReady) {
+    QueueLogin();
+    server.Reply("425 Can't open passive connection")
+        .ReplyPassive()
+        .Reply("350 Restarting at 0")
+        .Reply("553 Could not create file.");
+    StartServer();
+    client.Connect();
+    const std::string path = WriteFile("e.zip", "data");
+    EXPECT_THROW(client.StoreFile(path, "e.zip", false, 0), EReplyError);
+    try {
+        client.StoreFile(path, "e.zip", false, 0);
+        ADD_FAILURE() << "STOR refusal not raised";
+    } catch (const EReplyError& error) {
+        EXPECT_EQ(error.Code(), 553);
+    }
+    EXPECT_TRUE(client.IsConnected());
+    EXPECT_EQ(FinishServer(), "");
+    EXPECT_THAT(server.Commands(),
+                ElementsAreArray(Join(LoginCommands(), {"PASV", "PASV", "REST 0", "STOR e.zip"})));
+}
+
+TEST_F(FtpDialogue, FinalReplyDecidesTheOutcome) {
+    for (const char* finalReply : {"226 Closing data connection", "225 Data connection open",
+                                   "250 Requested file action okay", "451 Local error in processing"}) {
+        testftp::ScriptedFtpServer single(3000);
+        single.Send("220 ready").Reply("230 in").Reply("500 no FEAT").Reply("200 I").Reply("215 X").Reply("200 I");
+        single.ReplyPassive().Reply("350 Restarting at 0").Reply("125 Go").ReceiveUpload().Send(finalReply);
+        single.Start();
+        client.Port = single.Port();
+        client.SendHost = false;
+        client.Connect();
+        const int code = std::stoi(finalReply);
+        if (code == 451) {
+            EXPECT_THROW(client.StoreFile(WriteFile("f.zip", Pattern(70000)), "f.zip", false, 0), EReplyError);
+        } else {
+            EXPECT_NO_THROW(client.StoreFile(WriteFile("f.zip", Pattern(70000)), "f.zip", false, 0));
+        }
+        EXPECT_EQ(client.LastReply().Code, code);
+        EXPECT_TRUE(client.IsConnected());
+        client.Close();
+        EXPECT_EQ(single.Finish(), "") << finalReply;
+        EXPECT_THAT(single.Uploads(), ElementsAre(Pattern(70000))) << finalReply;
+    }
+}
+
+TEST_F(FtpDialogue, EmptyFileOpensAndClosesTheDataConnection) {
+    QueueLogin();
+    server.ReplyPassive().Reply("350 Restarting at 0").Reply("150 Go").ReceiveUpload().Send("226 Done");
+    StartServer();
+    client.Connect();
+    client.StoreFile(WriteFile("empty.zip", ""), "empty.zip", false, 0);
+    EXPECT_EQ(FinishServer(), "");
+    EXPECT_THAT(server.Uploads(), ElementsAre(""));
+}
+
+TEST_F(FtpDialogue, DataConnectionResetMidFile) {
+    // Large enough that the reset arrives while the client is still sending.
+    const std::string path = WriteFile("big.zip", Pattern(48 << 20));
+    for (const char* finalReply : {"426 Connection closed; transfer aborted.", "226 Done anyway"}) {
+        testftp::ScriptedFtpServer dropping(3000);
+        dropping.Send("220 ready").Reply("230 in").Reply("500 no FEAT").Reply("200 I").Reply("215 X").Reply("200 I");
+        dropping.ReplyPassive().Reply("350 Restarting at 0").Reply("150 Go").ReceiveThenReset(65536).Send(finalReply);
+        dropping.Start();
+        client.Port = dropping.Port();
+        client.SendHost = false;
+        client.Connect();
+        try {
+            client.StoreFile(path, "big.zip", false, 0);
+            ADD_FAILURE() << "a dropped upload was reported as done";
+        } catch (const EReplyError& error) {
+            EXPECT_EQ(error.Code(), 426);  // the final refusal replaces the send's error
+        } catch (const ESocketError&) {
+            EXPECT_EQ(std::stoi(finalReply), 226);
+        } catch (const EConnClosedGracefully&) {
+            EXPECT_EQ(std::stoi(finalReply), 226);
+        }
+        EXPECT_EQ(client.LastReply().Code, std::stoi(finalReply));
+        EXPECT_TRUE(client.IsConnected());
+        client.Close();
+        EXPECT_EQ(dropping.Finish(), "");
+    }
+}
+
+TEST_F(FtpDialogue, AppendAndWholeFileStoresSendNoRest) {
+    QueueLogin();
+    server.ReplyPassive().Reply("150 Go").ReceiveUpload().Send("226 Done");
+    server.ReplyPassive().Reply("150 Go").ReceiveUpload().Send("226 Done");
+    StartServer();
+    client.Connect();
+    const std::string path = WriteFile("part.zip", "0123456789");
+    client.StoreFile(path, "part.zip", true, 4);
+    client.StoreFile(path, "whole.zip", false, -1);
+    EXPECT_EQ(FinishServer(), "");
+    EXPECT_THAT(server.Commands(), ElementsAreArray(Join(LoginCommands(), {"PASV", "APPE part.zip",
+                                                                           "PASV", "STOR whole.zip"})));
+    EXPECT_THAT(server.Uploads(), ElementsAre("456789", "0123456789"));
+}
+
+TEST_F(FtpDialogue, RestartPositionIsSentAndTheRestOfTheFileFollows) {
+    QueueLogin();
+    server.ReplyPassive().Reply("350 Restarting at 6").Reply("150 Go").ReceiveUpload().Send("226 Done");
+    StartServer();
+    client.Connect();
+    client.StoreFile(WriteFile("part.zip", "0123456789"), "part.zip", false, 6);
+    EXPECT_EQ(FinishServer(), "");
+    EXPECT_EQ(server.Commands()[server.Commands().size() - 2], "REST 6");
+    EXPECT_THAT(server.Uploads(), ElementsAre("6789"));
+}
+
+TEST_F(FtpDialogue, MissingLocalFileSendsNothing) {
+    QueueLogin();
+    StartServer();
+    client.Connect();
+    const std::string missing = (folder / "missing.zip").string();
+    try {
+        client.StoreFile(missing, "x.zip", false, 0);
+        ADD_FAILURE() << "missing file not reported";
+    } catch (const EFOpenError& error) {
+        EXPECT_THAT(error.what(), ::testing::StartsWith("Cannot open file \"" + missing + "\". "));
+    }
+    EXPECT_TRUE(client.IsConnected());
+    EXPECT_EQ(FinishServer(), "");
+    EXPECT_THAT(server.Commands(), ElementsAreArray(LoginCommands()));
+}
+
+TEST_F(FtpDialogue, DataConnectionThatCannotBeOpenedLeavesStorUnread) {
+    QueueLogin();
+    // A 227 naming a port where nothing listens.
+    const uint16_t closedPort = testnet::UnusedLoopbackPort();
+    server.Reply("227 Entering Passive Mode (127,0,0,1," + std::to_string(closedPort / 256) + "," +
+                 std::to_string(closedPort % 256) + ")")
+        .Reply("350 Restarting at 0")
+        .Ignore();
+    StartServer();
+    client.Connect();
+    try {
+        client.StoreFile(WriteFile("e.zip", "data"), "e.zip", false, 0);
+        ADD_FAILURE() << "refused data connection not reported";
+    } catch (const ESocketError& error) {
+        EXPECT_EQ(error.code(), 10061);
+    }
+    EXPECT_EQ(client.LastReply().Code, 350);
+    EXPECT_TRUE(client.IsConnected());
+    EXPECT_EQ(FinishServer(), "");
+    EXPECT_EQ(server.Commands().back(), "STOR e.zip");
+}
+
+}  // namespace
+}  // namespace tramex
