@@ -69,13 +69,18 @@ std::string_view NextWord(std::string_view text, std::size_t& at) {
     return text.substr(begin, end - begin);
 }
 
+// Each step of the sequence is one more hash; a server naming millions of
+// steps would hold the window for minutes, so such a challenge is not taken.
+constexpr unsigned kMaxSequence = 9999;
+
 std::optional<unsigned> ParseSequence(std::string_view word) {
-    if (word.empty() || word.size() > 9) return std::nullopt;
+    if (word.empty() || word.size() > 4) return std::nullopt;
     unsigned value = 0;
     for (char c : word) {
         if (c < '0' || c > '9') return std::nullopt;
         value = value * 10 + static_cast<unsigned>(c - '0');
     }
+    if (value > kMaxSequence) return std::nullopt;
     return value;
 }
 

@@ -32,7 +32,8 @@ struct OtpChallenge {
 
 // Finds "otp-md4", "otp-md5" or "otp-sha1" (lower case, followed by a space
 // or the end of the text) and the sequence number and seed after it. Empty
-// when the text carries no complete challenge.
+// when the text carries no complete challenge, or one whose sequence number
+// is above 9999.
 std::optional<OtpChallenge> FindOtpChallenge(std::string_view replyText);
 
 // The password to send after a challenge: the six-word response.

@@ -94,6 +94,8 @@ TEST(OneTimePassword, ChallengeInTheReplyToUser) {
     EXPECT_FALSE(FindOtpChallenge("OTP-MD5 99 alpha1").has_value());   // lower case only
     EXPECT_FALSE(FindOtpChallenge("otp-md55 99 alpha1").has_value());  // word must end
     EXPECT_FALSE(FindOtpChallenge("otp-md5 ninety alpha1").has_value());
+    EXPECT_EQ(FindOtpChallenge("otp-md4 9999 s")->Sequence, 9999u);
+    EXPECT_FALSE(FindOtpChallenge("otp-md5 99203220 seed").has_value());  // hours of hashing
 }
 
 }  // namespace
