@@ -14,8 +14,10 @@ namespace {
 int ParseDigits(const std::string& text, std::size_t from, std::size_t count, bool& ok) {
     int value = 0;
     for (std::size_t i = from; i < from + count; ++i) {
-        if (text[i] < '0' || text[i] > '9') ok = false;
-        else value = value * 10 + (text[i] - '0');
+        if (text[i] < '0' || text[i] > '9')
+            ok = false;
+        else
+            value = value * 10 + (text[i] - '0');
     }
     return value;
 }

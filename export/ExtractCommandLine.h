@@ -12,7 +12,7 @@
 namespace tramex {
 
 class UsageError : public Error {
-public:
+  public:
     using Error::Error;
 };
 

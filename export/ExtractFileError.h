@@ -8,7 +8,7 @@
 namespace tramex {
 
 class ExtractFileError : public Error {
-public:
+  public:
     using Error::Error;
 
     static ExtractFileError CannotCreate(const std::string& path, const std::string& reason) {

@@ -9,13 +9,16 @@ using V = ValueSource;
 }  // namespace
 
 const ExtractLayout& MunicipiosLayout() {
-    static const ExtractLayout layout{"Municipios.txt", "Codigo{Nombre", ReportProcedure::Municipios,
+    static const ExtractLayout layout{"Municipios.txt",
+                                      "Codigo{Nombre",
+                                      ReportProcedure::Municipios,
                                       {V::Column("CODCIU"), V::Column("NOMCIU")}};
     return layout;
 }
 
 const ExtractLayout& TiposDeNegocioLayout() {
-    static const ExtractLayout layout{"TiposDeNegocio.txt", "Codigo{Nombre",
+    static const ExtractLayout layout{"TiposDeNegocio.txt",
+                                      "Codigo{Nombre",
                                       ReportProcedure::TipoNegocio,
                                       {V::Column("CODTIPONEG"), V::Column("NOMTIPONEG")}};
     return layout;
@@ -25,7 +28,8 @@ const ExtractLayout& TiposDeNegocioLayout() {
 // separator of its own.
 const ExtractLayout& VendedoresLayout() {
     static const ExtractLayout layout{
-        "Vendedores.txt", "Codigo{Nombre{Ubicacion{Cedula{CodigoSupervisor",
+        "Vendedores.txt",
+        "Codigo{Nombre{Ubicacion{Cedula{CodigoSupervisor",
         ReportProcedure::Vendedores,
         {V::Column("CODVEND"), V::Column("NOMVEND"), V::Column("UBICAVEND"), V::Column("NITVEND")}};
     return layout;
@@ -49,8 +53,9 @@ const ExtractLayout& ClientesLayout() {
 // "Compañia" holds the family name; the title is in Windows-1252 (0xF1).
 const ExtractLayout& SkuLayout() {
     static const ExtractLayout layout{
-        "SKU.txt", "Codigo{Nombre{TipoReferencia{TipoUnidad{CodigoBarras{Compa\xF1"
-                   "ia",
+        "SKU.txt",
+        "Codigo{Nombre{TipoReferencia{TipoUnidad{CodigoBarras{Compa\xF1"
+        "ia",
         ReportProcedure::Sku,
         {V::Column("CODART"), V::Column("NOMART"), V::Column("TIPOREF"), V::Column("UNIDAD"),
          V::Column("CODBARRAS"), V::Column("NOMFAMI")}};
@@ -58,18 +63,20 @@ const ExtractLayout& SkuLayout() {
 }
 
 const ExtractLayout& RutasLayout() {
-    static const ExtractLayout layout{
-        "Rutas.txt", "CodigoVendedor{CodigoCliente{Mes{DiaSemana{Frecuencia{",
-        ReportProcedure::Rutas,
-        {V::Column("CODVEND"), V::Column("CODCLI"), V::Column("MES"), V::DayOfWeek(),
-         V::Column("FRECUENCIA"), V::Blank()}};
+    static const ExtractLayout layout{"Rutas.txt",
+                                      "CodigoVendedor{CodigoCliente{Mes{DiaSemana{Frecuencia{",
+                                      ReportProcedure::Rutas,
+                                      {V::Column("CODVEND"), V::Column("CODCLI"), V::Column("MES"),
+                                       V::DayOfWeek(), V::Column("FRECUENCIA"), V::Blank()}};
     return layout;
 }
 
 // Only the title line carries the trailing "{" here.
 const ExtractLayout& InventarioLayout() {
     static const ExtractLayout layout{
-        "Inventario.txt", "Fecha{CodigoProducto{Cantidad{Unidad{", ReportProcedure::Sku,
+        "Inventario.txt",
+        "Fecha{CodigoProducto{Cantidad{Unidad{",
+        ReportProcedure::Sku,
         {V::Column("FECHA"), V::Column("CODART"), V::Column("SALDO"), V::Column("UNIDAD")}};
     return layout;
 }

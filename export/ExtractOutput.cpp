@@ -13,8 +13,8 @@ ExtractOutput::ExtractOutput(QIODevice& device, std::string name)
 void ExtractOutput::Flush() {
     std::size_t done = 0;
     while (done < pending_.size()) {
-        const qint64 written = device_.write(pending_.data() + done,
-                                             static_cast<qint64>(pending_.size() - done));
+        const qint64 written =
+            device_.write(pending_.data() + done, static_cast<qint64>(pending_.size() - done));
         if (written <= 0) {
             pending_.clear();
             throw ExtractFileError::CannotWrite(name_, device_.errorString().toStdString());

@@ -12,7 +12,7 @@
 namespace tramex {
 
 class ExtractOutput {
-public:
+  public:
     static constexpr std::size_t kBlockSize = 64 * 1024;
 
     // `name` is the path or label used in error messages; the device must be
@@ -36,7 +36,7 @@ public:
 
     const std::string& Name() const { return name_; }
 
-private:
+  private:
     QIODevice& device_;
     std::string name_;
     std::string pending_;

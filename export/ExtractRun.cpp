@@ -11,7 +11,7 @@ namespace tramex {
 namespace {
 
 class ExtractRunner {
-public:
+  public:
     ExtractRunner(Connection& connection, const ParametrosEnvio& parameters,
                   const ExtractProgress& progress)
         : connection_(connection),
@@ -38,7 +38,7 @@ public:
         TotalesStep(sales);
     }
 
-private:
+  private:
     void Announce(const char* message) {
         if (progress_.stepStarted) progress_.stepStarted(message);
     }

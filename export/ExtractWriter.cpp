@@ -39,8 +39,11 @@ void AppendRecord(const Instantanea& snapshot, const ExtractLayout& layout,
                 NeutraliseDelimiters(line, start);
                 break;
             }
-            case ValueSource::Kind::Weekday: line += context.weekday; break;
-            case ValueSource::Kind::Empty: break;
+            case ValueSource::Kind::Weekday:
+                line += context.weekday;
+                break;
+            case ValueSource::Kind::Empty:
+                break;
         }
     }
 }

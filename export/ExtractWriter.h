@@ -37,14 +37,13 @@ std::size_t WriteControlTotal(Instantanea& sales, ExtractOutput& out);
 
 // Title and records to an open device, flushed; `name` labels errors.
 std::size_t WriteExtract(Instantanea& snapshot, const ExtractLayout& layout,
-                         const ExtractContext& context, QIODevice& device,
-                         const std::string& name);
+                         const ExtractContext& context, QIODevice& device, const std::string& name);
 
 // One extract file on disk, created or truncated when constructed; raises
 // ExtractFileError naming the path and the system's reason when it cannot be
 // created, written or closed.
 class ExtractFile {
-public:
+  public:
     explicit ExtractFile(const std::string& path);
     ExtractOutput& Output() { return output_; }
     void Finish();  // flushes and closes; a failure raises
@@ -52,7 +51,7 @@ public:
     // file behind tidily when the run fails for another reason.
     void Abandon() noexcept;
 
-private:
+  private:
     QFile file_;
     ExtractOutput output_;
 };

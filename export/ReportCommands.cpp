@@ -12,14 +12,22 @@ InvalidBranchError::InvalidBranchError(const std::string& branchId)
 
 std::string_view ProcedureName(ReportProcedure procedure) {
     switch (procedure) {
-        case ReportProcedure::Municipios: return "rep_municipios_zel";
-        case ReportProcedure::TipoNegocio: return "rep_tiponegocio_zel";
-        case ReportProcedure::Vendedores: return "rep_vendedores_zel";
-        case ReportProcedure::Clientes: return "rep_clientes_zel";
-        case ReportProcedure::Sku: return "rep_sku_zel";
-        case ReportProcedure::Rutas: return "rep_rutas_zel";
-        case ReportProcedure::VentasDetalle: return "rep_ventasdet_zel";
-        case ReportProcedure::Ventas: return "rep_ventas_zel";
+        case ReportProcedure::Municipios:
+            return "rep_municipios_zel";
+        case ReportProcedure::TipoNegocio:
+            return "rep_tiponegocio_zel";
+        case ReportProcedure::Vendedores:
+            return "rep_vendedores_zel";
+        case ReportProcedure::Clientes:
+            return "rep_clientes_zel";
+        case ReportProcedure::Sku:
+            return "rep_sku_zel";
+        case ReportProcedure::Rutas:
+            return "rep_rutas_zel";
+        case ReportProcedure::VentasDetalle:
+            return "rep_ventasdet_zel";
+        case ReportProcedure::Ventas:
+            return "rep_ventas_zel";
     }
     return {};
 }

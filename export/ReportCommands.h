@@ -13,7 +13,7 @@ namespace tramex {
 
 // Raised before any command is built when the branch id is not an integer.
 class InvalidBranchError : public Error {
-public:
+  public:
     explicit InvalidBranchError(const std::string& branchId);
 };
 

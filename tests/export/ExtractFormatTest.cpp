@@ -13,7 +13,7 @@ namespace {
 using namespace std::chrono;
 
 class ExtractFormat : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { SetDecimalSeparator('.'); }
     void TearDown() override { SetDecimalSeparator('.'); }
 };
@@ -23,25 +23,25 @@ std::vector<FieldDef> VendedoresFields() {
     return {Text("NOMVEND", 60), Text("NITVEND", 20), Text("UBICAVEND", 60), Text("CODVEND", 22)};
 }
 std::vector<FieldDef> ClientesFields() {
-    return {Text("CODCLI", 22), Text("NOMCLI", 60),  Text("FECING", 8), Text("NITCLIE", 20),
-            Text("DIR", 60),    Text("TEL", 40),     Text("CODMUNI", 7), Text("TIPONEG", 4),
+    return {Text("CODCLI", 22), Text("NOMCLI", 60), Text("FECING", 8),  Text("NITCLIE", 20),
+            Text("DIR", 60),    Text("TEL", 40),    Text("CODMUNI", 7), Text("TIPONEG", 4),
             Text("NOMCIU", 60), Text("ZONA", 3)};
 }
 std::vector<FieldDef> SkuFields() {
-    return {Text("CODART", 15),    Text("NOMART", 60),  Text("TIPOREF", 2), Text("UNIDAD", 8),
+    return {Text("CODART", 15),    Text("NOMART", 60),  Text("TIPOREF", 2),  Text("UNIDAD", 8),
             Text("CODBARRAS", 15), Text("NOMFAMI", 60), Decimal("SALDO", 4), Text("FECHA", 8)};
 }
 std::vector<FieldDef> RutasFields() {
     return {Text("CODCLI", 20), Text("FRECUENCIA", 40), Text("MES", 2), Text("CODVEND", 22)};
 }
 std::vector<FieldDef> VentasDetalleFields() {
-    return {Text("CODARTI", 15), Text("NITCLI", 20),     Text("FECDOC", 8),  Text("NUMDOC", 8),
-            Decimal("CANT", 4),  Decimal("TOTITEM", 2),  Text("UNIDAD", 8),  Text("TIPO", 1),
+    return {Text("CODARTI", 15), Text("NITCLI", 20),    Text("FECDOC", 8), Text("NUMDOC", 8),
+            Decimal("CANT", 4),  Decimal("TOTITEM", 2), Text("UNIDAD", 8), Text("TIPO", 1),
             Decimal("COSTO", 2), Text("CODVEND", 22)};
 }
 std::vector<FieldDef> VentasFields() {
-    return {Text("NITCLI", 20),         Text("FECDOC", 8),           Text("NUMDOC", 8),
-            Decimal("TOTALDOC", 2),     Decimal("TOTALCASA", 2),     Decimal("TOTALCONTROL", 2),
+    return {Text("NITCLI", 20),     Text("FECDOC", 8),       Text("NUMDOC", 8),
+            Decimal("TOTALDOC", 2), Decimal("TOTALCASA", 2), Decimal("TOTALCONTROL", 2),
             Text("CODVEND", 22)};
 }
 
@@ -62,7 +62,8 @@ TEST_F(ExtractFormat, EmptyResultsGiveTheTitleLineAlone) {
     };
     const Case cases[] = {
         {MunicipiosLayout(), MunicipiosFields(), "Codigo{Nombre\r\n"},
-        {TiposDeNegocioLayout(), {Text("CODTIPONEG", 4), Text("NOMTIPONEG", 60)},
+        {TiposDeNegocioLayout(),
+         {Text("CODTIPONEG", 4), Text("NOMTIPONEG", 60)},
          "Codigo{Nombre\r\n"},
         {VendedoresLayout(), VendedoresFields(),
          "Codigo{Nombre{Ubicacion{Cedula{CodigoSupervisor\r\n"},
@@ -72,7 +73,8 @@ TEST_F(ExtractFormat, EmptyResultsGiveTheTitleLineAlone) {
          "CodigoZonaVenta\r\n"},
         {SkuLayout(), SkuFields(),
          "Codigo{Nombre{TipoReferencia{TipoUnidad{CodigoBarras{Compa\xF1ia\r\n"},
-        {RutasLayout(), RutasFields(), "CodigoVendedor{CodigoCliente{Mes{DiaSemana{Frecuencia{\r\n"},
+        {RutasLayout(), RutasFields(),
+         "CodigoVendedor{CodigoCliente{Mes{DiaSemana{Frecuencia{\r\n"},
         {InventarioLayout(), SkuFields(), "Fecha{CodigoProducto{Cantidad{Unidad{\r\n"},
         {VentasLayout(), VentasDetalleFields(),
          "CodigoCliente{CodigoVendedor{CodigoProducto{Fecha{NumeroDocumento{Cantidad{"
@@ -103,10 +105,13 @@ TEST_F(ExtractFormat, ValuesGoOutAsTheDatabaseDeliversThem) {
               "123456789012{\r\n"
               "{\r\n");
 
-    auto tipos = MakeSnapshot({Text("CODTIPONEG", 4), Text("NOMTIPONEG", 60)},
-                              {{"T1", "Tienda"}, {"T2", "Droguer\xED" "a"}});
+    auto tipos = MakeSnapshot({Text("CODTIPONEG", 4), Text("NOMTIPONEG", 60)}, {{"T1", "Tienda"},
+                                                                                {"T2",
+                                                                                 "Droguer\xED"
+                                                                                 "a"}});
     EXPECT_EQ(WrittenBytes(*tipos, TiposDeNegocioLayout()),
-              "Codigo{Nombre\r\nT1{Tienda\r\nT2{Droguer\xED" "a\r\n");
+              "Codigo{Nombre\r\nT1{Tienda\r\nT2{Droguer\xED"
+              "a\r\n");
 }
 
 TEST_F(ExtractFormat, VendedoresHasFourValuesUnderFiveTitles) {
@@ -121,12 +126,11 @@ TEST_F(ExtractFormat, VendedoresHasFourValuesUnderFiveTitles) {
 
 TEST_F(ExtractFormat, ClientesRepeatsNameAndMunicipalityAroundTwoEmptyColumns) {
     auto customers = MakeSnapshot(
-        ClientesFields(),
-        {{"C001", "Tienda La Esquina", "20190102", "900123", "Cra 1 # 2-3", "3001234567",
-          "05001", "T1", "MEDELLIN", "Z1"},
-         {std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
-          std::nullopt, std::nullopt, std::nullopt, std::nullopt},
-         {"", "", "", "", "", "", "", "", "", ""}});
+        ClientesFields(), {{"C001", "Tienda La Esquina", "20190102", "900123", "Cra 1 # 2-3",
+                            "3001234567", "05001", "T1", "MEDELLIN", "Z1"},
+                           {std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+                            std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt},
+                           {"", "", "", "", "", "", "", "", "", ""}});
     EXPECT_EQ(WrittenBytes(*customers, ClientesLayout()),
               "Codigo{Nombre{FechaIngreso{Nit{Direccion{Telefono{RepresentanteLegal{"
               "CodigoMunicipio{CodigoTipoNegocio{Estrato{CodigoBarrio{CodigoSectorDANE{"
@@ -146,8 +150,8 @@ TEST_F(ExtractFormat, SkuNamesTheFamilyUnderCompania) {
 }
 
 TEST_F(ExtractFormat, RutasCarriesTheWeekdayOfTheSelectedDate) {
-    auto routes = MakeSnapshot(RutasFields(), {{"C001", "SEMANAL", "09", "V01"},
-                                               {"C002", std::nullopt, "09", "V02"}});
+    auto routes = MakeSnapshot(
+        RutasFields(), {{"C001", "SEMANAL", "09", "V01"}, {"C002", std::nullopt, "09", "V02"}});
     // 29 September 2019 was a Sunday, 30 September a Monday.
     const ExtractContext sunday = ExtractContext::For(2019y / September / 29d);
     const ExtractContext monday = ExtractContext::For(2019y / September / 30d);
@@ -182,9 +186,9 @@ TEST_F(ExtractFormat, InventarioDecimalsAreExactWithoutTrailingZeros) {
 
 TEST_F(ExtractFormat, DecimalsTakeTheRegionalSeparator) {
     SetDecimalSeparator(',');
-    auto detail = MakeSnapshot(VentasDetalleFields(),
-                               {{"P1", "900123", "20190927", "F001", "7.1000", "1234.50",
-                                 "UND", "V", "0.05", "V01"}});
+    auto detail = MakeSnapshot(
+        VentasDetalleFields(),
+        {{"P1", "900123", "20190927", "F001", "7.1000", "1234.50", "UND", "V", "0.05", "V01"}});
     EXPECT_EQ(WrittenBytes(*detail, VentasLayout()),
               "CodigoCliente{CodigoVendedor{CodigoProducto{Fecha{NumeroDocumento{Cantidad{"
               "ValorTotalITEMVendido{Tipo{Costo{UnidadDeMedida{NumeroUnicoDePedido\r\n"
@@ -192,12 +196,11 @@ TEST_F(ExtractFormat, DecimalsTakeTheRegionalSeparator) {
 }
 
 TEST_F(ExtractFormat, VentasRecordsEndWithTheEmptyOrderNumber) {
-    auto detail = MakeSnapshot(VentasDetalleFields(),
-                               {{"P1", "900123", "20190927", "F001", "2.0000", "7.00", "UND",
-                                 "V", "-2.50", "V01"},
-                                {std::nullopt, std::nullopt, std::nullopt, std::nullopt,
-                                 std::nullopt, std::nullopt, std::nullopt, std::nullopt,
-                                 std::nullopt, std::nullopt}});
+    auto detail = MakeSnapshot(
+        VentasDetalleFields(),
+        {{"P1", "900123", "20190927", "F001", "2.0000", "7.00", "UND", "V", "-2.50", "V01"},
+         {std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+          std::nullopt, std::nullopt, std::nullopt, std::nullopt}});
     EXPECT_EQ(WrittenBytes(*detail, VentasLayout()),
               "CodigoCliente{CodigoVendedor{CodigoProducto{Fecha{NumeroDocumento{Cantidad{"
               "ValorTotalITEMVendido{Tipo{Costo{UnidadDeMedida{NumeroUnicoDePedido\r\n"
@@ -217,17 +220,16 @@ TEST_F(ExtractFormat, InvoicesLeaveTheControlTotalToItsOwnFile) {
     // The control total is that of the last row, with no line end.
     EXPECT_EQ(ControlTotalBytes(*sales), "TotalValorVenta{107.1");
 
-    auto nullTotal = MakeSnapshot(VentasFields(), {{"9", "", "", "1.00", "1.00", std::nullopt,
-                                                    ""}});
+    auto nullTotal =
+        MakeSnapshot(VentasFields(), {{"9", "", "", "1.00", "1.00", std::nullopt, ""}});
     EXPECT_EQ(ControlTotalBytes(*nullTotal), "TotalValorVenta{");
 }
 
 TEST_F(ExtractFormat, SeparatorsAndLineBreaksInsideValuesBecomeSpaces) {
-    auto customers = MakeSnapshot(
-        ClientesFields(), {{"C{1", "A\r\nB", "", "", "Calle 5\n", "\r", "", "", "{{", ""}});
+    auto customers = MakeSnapshot(ClientesFields(),
+                                  {{"C{1", "A\r\nB", "", "", "Calle 5\n", "\r", "", "", "{{", ""}});
     const std::string bytes = WrittenBytes(*customers, ClientesLayout());
-    EXPECT_EQ(bytes.substr(bytes.find("\r\n") + 2),
-              "C 1{A  B{{{Calle 5 { {A  B{{{{{{  {\r\n");
+    EXPECT_EQ(bytes.substr(bytes.find("\r\n") + 2), "C 1{A  B{{{Calle 5 { {A  B{{{{{{  {\r\n");
 }
 
 TEST_F(ExtractFormat, MissingColumnRaisesBeforeAnyByteIsWritten) {

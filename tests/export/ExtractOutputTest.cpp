@@ -76,8 +76,7 @@ TEST(ExtractOutput, FilesOnDiskAreTruncatedAndWrittenWhole) {
     }
     auto snapshot = MakeSnapshot({Text("CODCIU", 7), Text("NOMCIU", 60)},
                                  {{"05001", "MEDELLIN"}, {"05088", "BELLO"}});
-    EXPECT_EQ(WriteExtractFile(*snapshot, MunicipiosLayout(), {"1"}, dir.path().toStdString()),
-              2u);
+    EXPECT_EQ(WriteExtractFile(*snapshot, MunicipiosLayout(), {"1"}, dir.path().toStdString()), 2u);
     EXPECT_EQ(ReadAll(path), "Codigo{Nombre\r\n05001{MEDELLIN\r\n05088{BELLO\r\n");
 }
 
@@ -91,8 +90,8 @@ TEST(ExtractOutput, UncreatableFilesNameThePathAndTheSystemReason) {
         WriteExtractFile(*snapshot, MunicipiosLayout(), {"1"}, missing);
         FAIL() << "writing into a missing directory went unnoticed";
     } catch (const ExtractFileError& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "No se pudo crear el archivo " + missing + "/Municipios.txt: No such file or directory");
+        EXPECT_EQ(std::string(error.what()), "No se pudo crear el archivo " + missing +
+                                                 "/Municipios.txt: No such file or directory");
     }
 
     // A directory standing where the file should be.

@@ -49,7 +49,7 @@ bool HeldOpen(const std::string& path) {
 }
 
 class ExtractRun : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetDecimalSeparator('.');
         ASSERT_TRUE(db_.Ready());
@@ -64,9 +64,7 @@ protected:
     }
 
     void Run() { WriteExtractFiles(db_.Db(), parameters_, progress_); }
-    std::string File(const char* name) const {
-        return ReadFile(parameters_.DirectorioDatos, name);
-    }
+    std::string File(const char* name) const { return ReadFile(parameters_.DirectorioDatos, name); }
 
     ReportDatabase db_;
     ParametrosEnvio parameters_;
@@ -86,12 +84,13 @@ TEST_F(ExtractRun, WritesTheTenFilesFromTheProceduresInOrder) {
     EXPECT_EQ(File("Vendedores.txt"),
               "Codigo{Nombre{Ubicacion{Cedula{CodigoSupervisor\r\n"
               "V01{Ana Ruiz{Zona  Norte}{43111222\r\n");
-    EXPECT_EQ(File("Clientes.txt"),
-              "Codigo{Nombre{FechaIngreso{Nit{Direccion{Telefono{RepresentanteLegal{"
-              "CodigoMunicipio{CodigoTipoNegocio{Estrato{CodigoBarrio{CodigoSectorDANE{"
-              "NombreSectorDANE{CodigoZonaVenta\r\n"
-              "C001{La Esquina{20190102{900123{Cra 1 {300{La Esquina{05001{T1{{{05001{MEDELLIN{Z1\r\n"
-              "{{{{{{{{{{{{{\r\n");
+    EXPECT_EQ(
+        File("Clientes.txt"),
+        "Codigo{Nombre{FechaIngreso{Nit{Direccion{Telefono{RepresentanteLegal{"
+        "CodigoMunicipio{CodigoTipoNegocio{Estrato{CodigoBarrio{CodigoSectorDANE{"
+        "NombreSectorDANE{CodigoZonaVenta\r\n"
+        "C001{La Esquina{20190102{900123{Cra 1 {300{La Esquina{05001{T1{{{05001{MEDELLIN{Z1\r\n"
+        "{{{{{{{{{{{{{\r\n");
     // The SKU procedure takes family before branch, and runs once per file.
     EXPECT_EQ(File("SKU.txt"),
               "Codigo{Nombre{TipoReferencia{TipoUnidad{CodigoBarras{Compa\xF1ia\r\n"
@@ -130,9 +129,15 @@ TEST_F(ExtractRun, WritesTheTenFilesFromTheProceduresInOrder) {
     };
     EXPECT_EQ(steps_, expectedSteps);
     const std::vector<std::pair<std::string, std::size_t>> expectedFiles = {
-        {"Municipios.txt", 2}, {"TiposDeNegocio.txt", 1}, {"Vendedores.txt", 1},
-        {"Clientes.txt", 2},   {"SKU.txt", 2},            {"Rutas.txt", 1},
-        {"Inventario.txt", 2}, {"Ventas.txt", 2},         {"ListadodeFacturas.txt", 2},
+        {"Municipios.txt", 2},
+        {"TiposDeNegocio.txt", 1},
+        {"Vendedores.txt", 1},
+        {"Clientes.txt", 2},
+        {"SKU.txt", 2},
+        {"Rutas.txt", 1},
+        {"Inventario.txt", 2},
+        {"Ventas.txt", 2},
+        {"ListadodeFacturas.txt", 2},
         {"TotalesdeControl.txt", 1}};
     EXPECT_EQ(files_, expectedFiles);
 }
@@ -151,10 +156,12 @@ TEST_F(ExtractRun, FailingSalesDetailKeepsEarlierFilesAndLeavesVentasUntouched) 
     EXPECT_EQ(File("Ventas.txt"), "ventas de ayer");
     EXPECT_EQ(File("ListadodeFacturas.txt"), "<missing>");
     EXPECT_EQ(File("TotalesdeControl.txt"), "<missing>");
-    EXPECT_EQ(File("Rutas.txt"),
-              "CodigoVendedor{CodigoCliente{Mes{DiaSemana{Frecuencia{\r\nV01{C001{09{7{SEMANAL{\r\n");
-    EXPECT_EQ(File("Inventario.txt"),
-              "Fecha{CodigoProducto{Cantidad{Unidad{\r\n20190929{P2{7.1{UND\r\n20190929{P2{-2.5{KG\r\n");
+    EXPECT_EQ(
+        File("Rutas.txt"),
+        "CodigoVendedor{CodigoCliente{Mes{DiaSemana{Frecuencia{\r\nV01{C001{09{7{SEMANAL{\r\n");
+    EXPECT_EQ(
+        File("Inventario.txt"),
+        "Fecha{CodigoProducto{Cantidad{Unidad{\r\n20190929{P2{7.1{UND\r\n20190929{P2{-2.5{KG\r\n");
     EXPECT_EQ(files_.size(), 7u);
     EXPECT_EQ(steps_.back(), "Generando archivo Ventas. espere un momento...");
 }
@@ -181,9 +188,8 @@ TEST_F(ExtractRun, ABranchIdThatIsNotAnIntegerStopsTheRunBeforeAnyCommand) {
         EXPECT_STREQ(error.what(), "Código de agencia inválido: 0,0,'x') --");
     }
     EXPECT_TRUE(steps_.empty());
-    EXPECT_TRUE(QDir(QString::fromStdString(parameters_.DirectorioDatos))
-                    .entryList(QDir::Files)
-                    .isEmpty());
+    EXPECT_TRUE(
+        QDir(QString::fromStdString(parameters_.DirectorioDatos)).entryList(QDir::Files).isEmpty());
 }
 
 TEST_F(ExtractRun, AnUnwritableDataDirectoryStopsTheRunWithTheSystemReason) {

@@ -53,8 +53,8 @@ TEST(ExtractCommandLine, RejectsBadDatesUnknownOptionsAndMissingValues) {
         all.insert(all.end(), extra.begin(), extra.end());
         return all;
     };
-    for (const char* date : {"2019-02-29", "2019-13-01", "2019/09/27", "19-09-27", "2019-9-27",
-                             "2019-09-2x"})
+    for (const char* date :
+         {"2019-02-29", "2019-13-01", "2019/09/27", "19-09-27", "2019-9-27", "2019-09-2x"})
         EXPECT_THROW(ParseExtractCommandLine(with({"--date", date})), UsageError) << date;
     EXPECT_THROW(ParseExtractCommandLine(with({"--date", "2019-09-27", "--verbose", "1"})),
                  UsageError);
@@ -68,9 +68,9 @@ TEST(ExtractTool, WritesTheFilesAndPrintsEachRowCount) {
     db.Db().Close();  // the embedded engine lets one process at a time open the file
     const std::string out = db.DataDirectory();
 
-    const ToolResult result = RunTool(
-        {"--database", QString::fromStdString(db.Path()), "--user", "SYSDBA", "--date",
-         "2019-09-30", "--branch", "0", "--family", "01", "--out", QString::fromStdString(out)});
+    const ToolResult result = RunTool({"--database", QString::fromStdString(db.Path()), "--user",
+                                       "SYSDBA", "--date", "2019-09-30", "--branch", "0",
+                                       "--family", "01", "--out", QString::fromStdString(out)});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out,
               "Municipios.txt: 2\nTiposDeNegocio.txt: 1\nVendedores.txt: 1\nClientes.txt: 2\n"
@@ -79,8 +79,9 @@ TEST(ExtractTool, WritesTheFilesAndPrintsEachRowCount) {
     EXPECT_EQ(result.err, "");
     QFile routes(QString::fromStdString(out) + "/Rutas.txt");
     ASSERT_TRUE(routes.open(QIODevice::ReadOnly));
-    EXPECT_EQ(routes.readAll().toStdString(),
-              "CodigoVendedor{CodigoCliente{Mes{DiaSemana{Frecuencia{\r\nV01{C001{09{1{SEMANAL{\r\n");
+    EXPECT_EQ(
+        routes.readAll().toStdString(),
+        "CodigoVendedor{CodigoCliente{Mes{DiaSemana{Frecuencia{\r\nV01{C001{09{1{SEMANAL{\r\n");
 }
 
 TEST(ExtractTool, FailuresExitNonZeroWithTheErrorOnStandardError) {
@@ -96,8 +97,8 @@ TEST(ExtractTool, FailuresExitNonZeroWithTheErrorOnStandardError) {
     EXPECT_EQ(bad.err, "Código de agencia inválido: 1;\n");
     EXPECT_EQ(bad.out, "");
 
-    ToolResult missing = RunTool({"--database", database + ".nada", "--date", "2019-09-30",
-                                  "--family", "01", "--out", out});
+    ToolResult missing = RunTool(
+        {"--database", database + ".nada", "--date", "2019-09-30", "--family", "01", "--out", out});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.err.rfind("Database Error: ", 0), 0u) << missing.err;
 

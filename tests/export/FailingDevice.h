@@ -10,13 +10,11 @@
 namespace tramex::test {
 
 class FailingDevice : public QIODevice {
-public:
-    explicit FailingDevice(qint64 capacity) : capacity_(capacity) {
-        open(QIODevice::WriteOnly);
-    }
+  public:
+    explicit FailingDevice(qint64 capacity) : capacity_(capacity) { open(QIODevice::WriteOnly); }
     const std::string& Accepted() const { return accepted_; }
 
-protected:
+  protected:
     qint64 readData(char*, qint64) override { return -1; }
     qint64 writeData(const char* data, qint64 size) override {
         const qint64 room = capacity_ - static_cast<qint64>(accepted_.size());
@@ -29,18 +27,18 @@ protected:
         return taken;
     }
 
-private:
+  private:
     qint64 capacity_;
     std::string accepted_;
 };
 
 class RecordingDevice : public QIODevice {
-public:
+  public:
     RecordingDevice() { open(QIODevice::WriteOnly); }
     const std::string& Bytes() const { return bytes_; }
     const std::vector<qint64>& WriteSizes() const { return sizes_; }
 
-protected:
+  protected:
     qint64 readData(char*, qint64) override { return -1; }
     qint64 writeData(const char* data, qint64 size) override {
         bytes_.append(data, static_cast<std::size_t>(size));
@@ -48,7 +46,7 @@ protected:
         return size;
     }
 
-private:
+  private:
     std::string bytes_;
     std::vector<qint64> sizes_;
 };

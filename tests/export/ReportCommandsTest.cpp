@@ -58,14 +58,15 @@ TEST(ReportCommands, FamilyCodesAreQuotedLiteralsInWindows1252) {
 
     const ReportArguments accented =
         ReportArguments::From(Parameters(2019y / September / 27d, "3", "Ñandú"));
-    EXPECT_EQ(accented.fam, "'\xD1" "and\xFA'");
+    EXPECT_EQ(accented.fam,
+              "'\xD1"
+              "and\xFA'");
     EXPECT_EQ(ReportArguments::From(Parameters(2019y / September / 27d, "3", "")).fam, "''");
 }
 
 TEST(ReportCommands, OnlyIntegerBranchIdsReachACommand) {
     for (const char* good : {"0", "7", "-1", "0012", "123456789012"})
-        EXPECT_EQ(ReportArguments::From(Parameters(2019y / September / 27d, good, "01")).suc,
-                  good);
+        EXPECT_EQ(ReportArguments::From(Parameters(2019y / September / 27d, good, "01")).suc, good);
     for (const char* bad : {"", "-", "1a", " 1", "1 ", "+1", "1,2", "0) union select 1 from x--"}) {
         try {
             ReportArguments::From(Parameters(2019y / September / 27d, bad, "01"));

@@ -12,7 +12,7 @@
 namespace tramex::test {
 
 class ReportDatabase {
-public:
+  public:
     ReportDatabase();
     ~ReportDatabase();
 
@@ -25,7 +25,7 @@ public:
     // Replaces one procedure's body; its parameters and columns stay.
     void Replace(const std::string& procedureDdl) { connection_.ExecuteDdl(procedureDdl); }
 
-private:
+  private:
     QTemporaryDir dir_;
     std::string path_;
     Connection connection_;
