@@ -36,6 +36,8 @@ class LocalFile {
     void Seek(int64_t position);
     // Reads up to max bytes at the current position; 0 at the end of the file.
     size_t Read(char* buffer, size_t max);
+    // The system's handle: a file descriptor on POSIX, a HANDLE on Windows.
+    intptr_t NativeHandle() const { return handle_; }
 
   private:
     std::string path_;

@@ -16,6 +16,26 @@ struct SocketTransfer {
     int error = 0;
 };
 
+// Bytes moved by one send taken straight from a file, or the table code of
+// its failure. Zero bytes without an error: the file had nothing left to give.
+// unsupported: the system will not send this file directly and nothing was
+// sent; the rest is to be read and sent with Send, from the file position.
+struct FileSendTransfer {
+    size_t bytes = 0;
+    int error = 0;
+    bool unsupported = false;
+};
+
+// Sends one open file's data to the socket without copying it through the
+// program, piece by piece from the file's current position (which each piece
+// advances). Lives for one file transfer.
+class TFileSender {
+  public:
+    virtual ~TFileSender() = default;
+    // Sends up to length bytes, possibly fewer.
+    virtual FileSendTransfer SendPiece(size_t length) = 0;
+};
+
 class TSocketHandler {
   public:
     virtual ~TSocketHandler() = default;
@@ -37,6 +57,10 @@ class TSocketHandler {
     virtual bool WaitReadable(int limitMs) = 0;
     virtual SocketTransfer Receive(char* buffer, size_t max) = 0;
     virtual SocketTransfer Send(const char* data, size_t length) = 0;
+    // A sender for the open file with the given native handle (descriptor or
+    // HANDLE), or nullptr when this socket layer has none: the file is then
+    // read and sent with Send.
+    virtual std::unique_ptr<TFileSender> StartFileSend(intptr_t /*fileHandle*/) { return nullptr; }
     // Shuts down the sending direction and closes; nothing when not allocated.
     virtual void Close() = 0;
 };

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstring>
 #include <exception>
+#include <optional>
 
 #include "transfer/AntiFreeze.h"
 #include "transfer/ConnectThread.h"
@@ -221,14 +222,17 @@ std::string TTcpConnection::ReadNonEmptyLine() {
 
 // --- Sending -----------------------------------------------------------------
 
+// A send error other than a time-out means the connection is gone.
+void TTcpConnection::FailSend(int error) {
+    if (error != kReceiveTimedOutCode) CloseAfterFailure();
+    RaiseSocketError(error);
+}
+
 void TTcpConnection::SendBytes(const char* data, size_t length) {
     if (closedByPeer_) throw EConnClosedGracefully();
     while (length > 0) {
         const SocketTransfer result = socket_->Send(data, length);
-        if (result.error != 0) {
-            if (result.error != kReceiveTimedOutCode) CloseAfterFailure();
-            RaiseSocketError(result.error);
-        }
+        if (result.error != 0) FailSend(result.error);
         if (result.bytes == 0) {
             closedByPeer_ = true;
             throw EConnClosedGracefully();
@@ -244,18 +248,46 @@ void TTcpConnection::WriteLine(const std::string& utf8Text) {
     SendBytes(bytes.data(), bytes.size());
 }
 
+// Pieces go straight from the file to the socket where the socket layer can
+// do that, sparing a copy of every byte through fileBuffer_; otherwise, or
+// from the moment the system refuses this file, they are read and sent.
 void TTcpConnection::WriteFileData(LocalFile& file, bool wholeFile) {
     if (wholeFile) file.Seek(0);
     int64_t remaining = file.Size() - (wholeFile ? 0 : file.Position());
-    fileBuffer_.resize(static_cast<size_t>(std::max(SendBufferSize, 1)));
+    if (remaining <= 0) return;
+    const int64_t pieceLimit = std::max(SendBufferSize, 1);
+    std::unique_ptr<TFileSender> direct = socket_->StartFileSend(file.NativeHandle());
     while (remaining > 0) {
-        const size_t piece = static_cast<size_t>(
-            std::min<int64_t>(remaining, static_cast<int64_t>(fileBuffer_.size())));
-        const size_t got = file.Read(fileBuffer_.data(), piece);
-        if (got == 0) throw ENoDataToRead();
-        SendBytes(fileBuffer_.data(), got);
-        remaining -= static_cast<int64_t>(got);
+        const size_t piece = static_cast<size_t>(std::min(remaining, pieceLimit));
+        std::optional<size_t> sent;
+        // After a peer close the read path keeps its order: an empty read
+        // still reports the file before the send reports the connection.
+        if (direct && !closedByPeer_) sent = SendPieceDirect(*direct, piece);
+        if (!sent) {
+            direct.reset();
+            sent = SendPieceRead(file, piece);
+        }
+        remaining -= static_cast<int64_t>(*sent);
     }
+}
+
+// One send from the file: the bytes sent, or nothing when the system will not
+// send this file directly (nothing was sent then).
+std::optional<size_t> TTcpConnection::SendPieceDirect(TFileSender& sender, size_t piece) {
+    const FileSendTransfer result = sender.SendPiece(piece);
+    if (result.unsupported) return std::nullopt;
+    if (result.error != 0) FailSend(result.error);
+    if (result.bytes == 0) throw ENoDataToRead();
+    TAntiFreeze::BusyTurn();
+    return result.bytes;
+}
+
+size_t TTcpConnection::SendPieceRead(LocalFile& file, size_t piece) {
+    if (fileBuffer_.size() < piece) fileBuffer_.resize(piece);
+    const size_t got = file.Read(fileBuffer_.data(), piece);
+    if (got == 0) throw ENoDataToRead();
+    SendBytes(fileBuffer_.data(), got);
+    return got;
 }
 
 }  // namespace tramex

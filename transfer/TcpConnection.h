@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,7 +72,10 @@ class TTcpConnection {
     enum class ReceiveOutcome { Data, TimedOut, PeerClosed, Failed };
     ReceiveOutcome ReceiveOnce(bool raise);
     bool FillInput(int limitMs, bool raise);
+    [[noreturn]] void FailSend(int error);
     void SendBytes(const char* data, size_t length);
+    std::optional<size_t> SendPieceDirect(TFileSender& sender, size_t piece);
+    size_t SendPieceRead(LocalFile& file, size_t piece);
     void CloseAfterFailure();
 
     std::unique_ptr<TSocketHandler> socket_;

@@ -15,63 +15,11 @@
 
 #include "transfer/SocketErrors.h"
 #include "transfer/SocketHandler.h"
+#include "transfer/posix/ErrnoCodes.h"
+#include "transfer/posix/FileSenderPosix.h"
 
 namespace tramex {
 namespace {
-
-struct ErrnoCode {
-    int systemNumber;
-    int tableCode;
-};
-
-constexpr ErrnoCode kErrnoCodes[] = {
-    {EINTR, 10004},
-    {EBADF, 10009},
-    {EACCES, 10013},
-    {EFAULT, 10014},
-    {EINVAL, 10022},
-    {EMFILE, 10024},
-    {EWOULDBLOCK, 10035},
-    {EINPROGRESS, 10036},
-    {EALREADY, 10037},
-    {ENOTSOCK, 10038},
-    {EDESTADDRREQ, 10039},
-    {EMSGSIZE, 10040},
-    {EPROTOTYPE, 10041},
-    {ENOPROTOOPT, 10042},
-    {EPROTONOSUPPORT, 10043},
-    {ESOCKTNOSUPPORT, 10044},
-    {EOPNOTSUPP, 10045},
-    {EPFNOSUPPORT, 10046},
-    {EAFNOSUPPORT, 10047},
-    {EADDRINUSE, 10048},
-    {EADDRNOTAVAIL, 10049},
-    {ENETDOWN, 10050},
-    {ENETUNREACH, 10051},
-    {ENETRESET, 10052},
-    {ECONNABORTED, 10053},
-    {ECONNRESET, 10054},
-    {ENOBUFS, 10055},
-    {EISCONN, 10056},
-    {ENOTCONN, 10057},
-    {ESHUTDOWN, 10058},
-    {ETOOMANYREFS, 10059},
-    {ETIMEDOUT, 10060},
-    {ECONNREFUSED, 10061},
-    {ELOOP, 10062},
-    {ENAMETOOLONG, 10063},
-    {EHOSTDOWN, 10064},
-    {EHOSTUNREACH, 10065},
-    {ENOTEMPTY, 10066},
-    // A send after the peer reset the connection: what the peer's reset means.
-    {EPIPE, 10054},
-};
-
-int TableCodeOf(int systemNumber) {
-    for (const ErrnoCode& entry : kErrnoCodes)
-        if (entry.systemNumber == systemNumber) return entry.tableCode;
-    return systemNumber;
-}
 
 // Resolver results in the codes a Winsock resolver gives for the same cases.
 int TableCodeOfResolver(int resolverCode) {
@@ -95,7 +43,7 @@ int TableCodeOfResolver(int resolverCode) {
         case EAI_SOCKTYPE:
             return 10044;
         case EAI_SYSTEM:
-            return TableCodeOf(errno);
+            return TableCodeOfErrno(errno);
         default:
             return 11003;
     }
@@ -130,12 +78,12 @@ class PosixSocketHandler : public TSocketHandler {
     void Allocate() override {
         Close();
         const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
-        if (fd < 0) RaiseSocketError(TableCodeOf(errno));
+        if (fd < 0) RaiseSocketError(TableCodeOfErrno(errno));
         sockaddr_in any{};
         any.sin_family = AF_INET;
         any.sin_addr.s_addr = htonl(INADDR_ANY);
         if (bind(fd, reinterpret_cast<sockaddr*>(&any), sizeof any) != 0) {
-            const int code = TableCodeOf(errno);
+            const int code = TableCodeOfErrno(errno);
             ::close(fd);
             RaiseSocketError(code);
         }
@@ -152,7 +100,7 @@ class PosixSocketHandler : public TSocketHandler {
         const int fd = fd_;
         if (fd < 0) return ENotASocket::kCode;
         if (connect(fd, reinterpret_cast<sockaddr*>(&peer), sizeof peer) == 0) return 0;
-        const int code = TableCodeOf(errno);
+        const int code = TableCodeOfErrno(errno);
         // A connect cut short by AbortConnect reports the limit, not the abort.
         return aborted_ ? 10060 : code;
     }
@@ -179,7 +127,7 @@ class PosixSocketHandler : public TSocketHandler {
             }
             const int ready = poll(&watched, 1, waitMs);
             if (ready >= 0) return ready > 0;
-            if (errno != EINTR) RaiseSocketError(TableCodeOf(errno));
+            if (errno != EINTR) RaiseSocketError(TableCodeOfErrno(errno));
         }
     }
 
@@ -188,7 +136,7 @@ class PosixSocketHandler : public TSocketHandler {
         for (;;) {
             const ssize_t received = recv(fd_, buffer, max, 0);
             if (received >= 0) return {static_cast<size_t>(received), 0};
-            if (errno != EINTR) return {0, TableCodeOf(errno)};
+            if (errno != EINTR) return {0, TableCodeOfErrno(errno)};
         }
     }
 
@@ -199,8 +147,13 @@ class PosixSocketHandler : public TSocketHandler {
             // signal that ends the program.
             const ssize_t sent = send(fd_, data, length, MSG_NOSIGNAL);
             if (sent >= 0) return {static_cast<size_t>(sent), 0};
-            if (errno != EINTR) return {0, TableCodeOf(errno)};
+            if (errno != EINTR) return {0, TableCodeOfErrno(errno)};
         }
+    }
+
+    std::unique_ptr<TFileSender> StartFileSend(intptr_t fileHandle) override {
+        if (fd_ < 0) return nullptr;
+        return CreatePosixFileSender(fd_, static_cast<int>(fileHandle));
     }
 
     void Close() override {

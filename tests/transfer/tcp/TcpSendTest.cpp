@@ -5,9 +5,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 
 #include "tests/support/net/CountingPump.h"
@@ -19,28 +17,6 @@ namespace {
 
 using testnet::ScriptedServer;
 using testnet::TestPeer;
-
-class TempFile {
-  public:
-    explicit TempFile(const std::string& content) {
-        path_ = std::filesystem::temp_directory_path() /
-                ("tramex-tcp-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
-        std::ofstream(path_, std::ios::binary) << content;
-    }
-    ~TempFile() { std::filesystem::remove(path_); }
-    std::string Path() const { return path_.string(); }
-
-  private:
-    static inline int counter_ = 0;
-    std::filesystem::path path_;
-};
-
-std::string RandomBytes(size_t count) {
-    std::mt19937 generator(12345);
-    std::string bytes(count, '\0');
-    for (char& byte : bytes) byte = static_cast<char>(generator());
-    return bytes;
-}
 
 TEST(TcpSend, WriteLineEncodesSingleByteWithQuestionMarksAndUtf8AsIs) {
     ScriptedServer server([](TestPeer& peer) { peer.ReadUntilClosed(3000); });

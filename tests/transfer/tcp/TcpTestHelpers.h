@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
 #include <string>
 
 #include "tests/support/net/ScriptedServer.h"
@@ -31,6 +36,30 @@ void ExpectError(Fn&& fn, const std::string& message) {
     } catch (const std::exception& other) {
         ADD_FAILURE() << "unexpected error: " << other.what();
     }
+}
+
+// A file with the given content in the temporary directory, removed at the end.
+class TempFile {
+  public:
+    explicit TempFile(const std::string& content) {
+        path_ = std::filesystem::temp_directory_path() /
+                ("tramex-tcp-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
+        std::ofstream(path_, std::ios::binary) << content;
+    }
+    ~TempFile() { std::filesystem::remove(path_); }
+    std::string Path() const { return path_.string(); }
+
+  private:
+    static inline int counter_ = 0;
+    std::filesystem::path path_;
+};
+
+// The same pseudo-random bytes on every run.
+inline std::string RandomBytes(size_t count) {
+    std::mt19937 generator(12345);
+    std::string bytes(count, '\0');
+    for (char& byte : bytes) byte = static_cast<char>(generator());
+    return bytes;
 }
 
 }  // namespace tramex::testing
