@@ -24,11 +24,15 @@ function(tramex_add_test)
   target_compile_definitions(${T_NAME} PRIVATE
     TRAMEX_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     TRAMEX_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  set(test_environment "QT_QPA_PLATFORM=offscreen;${T_ENVIRONMENT}")
+  if(NOT T_LABELS)
+    set(T_LABELS unit)
+  endif()
   gtest_discover_tests(${T_NAME}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 30
     PROPERTIES
       TIMEOUT ${T_TIMEOUT}
       LABELS "${T_LABELS}"
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${T_ENVIRONMENT}")
+      ENVIRONMENT "${test_environment}")
 endfunction()
