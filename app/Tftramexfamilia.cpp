@@ -99,7 +99,12 @@ void Tftramexfamilia::AdvGlowButton2Click() {}
 void Tftramexfamilia::SpeedButton2Click() { close(); }
 
 bool Tftramexfamilia::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate && !activated_) {
+    const bool becomesActive = event->type() == QEvent::WindowActivate ||
+                               event->type() == QEvent::Show;
+    if (becomesActive && !activated_) {
+        // The window is the program's active window from the moment it is
+        // shown, whether or not the desktop gives it the focus (a scheduler's
+        // run may start behind other programs, or with no window manager).
         // Only the first activation counts: coming back from another program,
         // a message box or the generation window must not apply the command
         // line or connect again. The work runs from the message loop, outside

@@ -34,6 +34,7 @@ int main(int argc, char** argv) {
         QCoreApplication::quit();
     });
     window->show();
+    window->activateWindow();
     tramex::StartDemoHooks(*window);
 
     const int status = application.exec();

@@ -174,6 +174,29 @@ TEST_F(MainWindowStartupTest, CommandLineDaysInLettersStopBeforeConnecting) {
     EXPECT_EQ(window->Calls("CiaExit"), 0);
 }
 
+// Plays a desktop that never hands the window the focus.
+class SwallowActivation : public QObject {
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        return event->type() == QEvent::WindowActivate;
+    }
+};
+
+TEST_F(MainWindowStartupTest, ShownWithoutTheDesktopFocusItStillActivatesOnce) {
+    Install(kFullSettings);
+    SwallowActivation desktop;
+    Create({"07"});
+    window->installEventFilter(&desktop);
+    window->show();
+    EXPECT_EVENTUALLY(window->Calls("CiaExit") == 1);
+    EXPECT_EQ(Text("Fami"), "07");
+    window->removeEventFilter(&desktop);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QTest::qWait(50);
+    EXPECT_EQ(window->Calls("FormActivate"), 1);
+}
+
 TEST_F(MainWindowStartupTest, ComingBackToTheWindowDoesNotActivateItAgain) {
     Install(kFullSettings);
     Open({"07"});
