@@ -9,7 +9,7 @@
 namespace tramex {
 
 class DiasEdit : public QAbstractSpinBox {
-public:
+  public:
     explicit DiasEdit(QWidget* parent = nullptr);
 
     std::optional<double> value() const { return value_; }
@@ -20,10 +20,10 @@ public:
     QValidator::State validate(QString& input, int& position) const override;
     void fixup(QString& input) const override;
 
-protected:
+  protected:
     StepEnabled stepEnabled() const override;
 
-private:
+  private:
     void TakeTypedText();
 
     std::optional<double> value_;

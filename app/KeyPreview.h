@@ -13,15 +13,15 @@ class QWidget;
 namespace tramex {
 
 class KeyPreview : public QObject {
-public:
+  public:
     using KeyHandler = std::function<void(const QKeyEvent&)>;
     // Watches key presses for form's controls from now on; lives as long as form.
     KeyPreview(QWidget* form, KeyHandler onKeyDown);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     bool IsFirstDeliveryToForm(QObject* watched, QEvent* event) const;
 
     QWidget* form_;

@@ -9,7 +9,7 @@ namespace tramex {
 class Tftramexfamilia;
 
 class MainWindowTargets : public SessionTargets {
-public:
+  public:
     explicit MainWindowTargets(Tftramexfamilia& window) : window_(window) {}
 
     void SetServidor(const std::string& text) override;
@@ -23,7 +23,7 @@ public:
     void SetModoAutomatico(const std::string& text) override;
     void SetIdAgencia(const std::string& text) override;
 
-private:
+  private:
     Tftramexfamilia& window_;
 };
 

@@ -12,7 +12,7 @@
 namespace tramex {
 
 class MessageBox {
-public:
+  public:
     // An operator message: no icon, one "OK".
     static void Inform(const std::string& text);
     // An error box: the message under the full-stop rule, error icon, "OK".

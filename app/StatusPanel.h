@@ -8,7 +8,7 @@
 namespace tramex {
 
 class StatusPanel : public QLabel {
-public:
+  public:
     explicit StatusPanel(QWidget* window);
 
     // Sets the message, shows the panel and repaints the window at once: the
@@ -16,10 +16,10 @@ public:
     void ShowMessage(const std::string& text);
     void HideMessage();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void CentreOverWindow();
 };
 

@@ -59,8 +59,8 @@ void Tftramexfamilia::FormActivate() {
 }
 
 bool Tftramexfamilia::ConnectionFieldsComplete() const {
-    return !Servidor->text().isEmpty() && !Tusua->text().isEmpty() &&
-           !TClave->text().isEmpty() && !Cia->text().isEmpty();
+    return !Servidor->text().isEmpty() && !Tusua->text().isEmpty() && !TClave->text().isEmpty() &&
+           !Cia->text().isEmpty();
 }
 
 void Tftramexfamilia::FormKeyDown(const QKeyEvent& key) {
@@ -99,8 +99,8 @@ void Tftramexfamilia::AdvGlowButton2Click() {}
 void Tftramexfamilia::SpeedButton2Click() { close(); }
 
 bool Tftramexfamilia::event(QEvent* event) {
-    const bool becomesActive = event->type() == QEvent::WindowActivate ||
-                               event->type() == QEvent::Show;
+    const bool becomesActive =
+        event->type() == QEvent::WindowActivate || event->type() == QEvent::Show;
     if (becomesActive && !activated_) {
         // The window is the program's active window from the moment it is
         // shown, whether or not the desktop gives it the focus (a scheduler's

@@ -27,7 +27,7 @@ class DiasEdit;
 class StatusPanel;
 
 class Tftramexfamilia : public QWidget {
-public:
+  public:
     // commandLine: the program's arguments after its name, applied at first
     // activation. Creation loads the settings (FormCreate); an error there is
     // shown and the window still opens.
@@ -75,12 +75,12 @@ public:
     QPushButton* AdvGlowButton1 = nullptr;
     QPushButton* AdvGlowButton2 = nullptr;
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     void BuildControls();
     QWidget* BuildOrigenGroup();
     QWidget* BuildParametrosGroup();

@@ -8,7 +8,7 @@
 namespace tramex {
 
 class TramexApplication : public QApplication {
-public:
+  public:
     TramexApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
 };

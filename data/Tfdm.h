@@ -7,7 +7,7 @@
 namespace tramex {
 
 class Tfdm {
-public:
+  public:
     // "1" = unattended; copied from the run parameters when generation starts.
     std::string ModoAutomatico;
 };

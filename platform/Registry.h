@@ -12,12 +12,12 @@ namespace tramex {
 
 // A value exists but does not hold text.
 class RegistryError : public Error {
-public:
+  public:
     using Error::Error;
 };
 
 class RegistryKey {
-public:
+  public:
     virtual ~RegistryKey() = default;
     // The text of a value; nullopt when the value does not exist. Throws
     // RegistryError "Invalid data type for '<name>'" for a value that is not text.
@@ -25,7 +25,7 @@ public:
 };
 
 class Registry {
-public:
+  public:
     virtual ~Registry() = default;
     // keyPath as "\Software\Vendor\Product"; nullptr when the key cannot be
     // opened for reading.

@@ -8,11 +8,20 @@ namespace {
 
 void ApplyParameter(size_t position, const std::string& value, SessionTargets& targets) {
     switch (position) {
-        case 1: targets.SetFami(value); break;
-        case 2: targets.SetIdAgencia(value); break;
-        case 3: targets.SetCia(value); break;
-        case 4: targets.SetDias(ParseDays(value)); break;
-        default: break;
+        case 1:
+            targets.SetFami(value);
+            break;
+        case 2:
+            targets.SetIdAgencia(value);
+            break;
+        case 3:
+            targets.SetCia(value);
+            break;
+        case 4:
+            targets.SetDias(ParseDays(value));
+            break;
+        default:
+            break;
     }
 }
 

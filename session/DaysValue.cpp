@@ -2,8 +2,8 @@
 // is the same whatever the workstation's regional settings.
 #include "session/DaysValue.h"
 
-#include <charconv>
 #include <cctype>
+#include <charconv>
 
 namespace tramex {
 namespace {
@@ -21,12 +21,13 @@ std::optional<double> ParseNumber(const std::string& text) {
         ++begin;
     }
     // from_chars also knows "inf", "nan" and hexadecimal: only digits or a point may start.
-    if (begin == end || !(std::isdigit(static_cast<unsigned char>(text[begin])) || text[begin] == '.')) {
+    if (begin == end ||
+        !(std::isdigit(static_cast<unsigned char>(text[begin])) || text[begin] == '.')) {
         return std::nullopt;
     }
     double value = 0;
-    const auto result = std::from_chars(text.data() + begin, text.data() + end, value,
-                                        std::chars_format::general);
+    const auto result =
+        std::from_chars(text.data() + begin, text.data() + end, value, std::chars_format::general);
     if (result.ec != std::errc() || result.ptr != text.data() + end) return std::nullopt;
     return negative ? -value : value;
 }

@@ -10,7 +10,7 @@
 namespace tramex {
 
 class ConversionError : public Error {
-public:
+  public:
     using Error::Error;
 };
 

@@ -9,10 +9,10 @@ namespace tramex {
 
 // All text is UTF-8 (database bytes are decoded from Windows-1252 when copied in).
 struct ParametrosEnvio {
-    std::string DirectorioDatos;  // data directory (settings line 5)
-    std::string ModoAutomatico;   // "1" = unattended (settings line 10)
-    std::string IdAgencia;        // branch id as decimal text, "0" = all branches
-    std::string Familia;          // family code
+    std::string DirectorioDatos;          // data directory (settings line 5)
+    std::string ModoAutomatico;           // "1" = unattended (settings line 10)
+    std::string IdAgencia;                // branch id as decimal text, "0" = all branches
+    std::string Familia;                  // family code
     std::chrono::year_month_day Fecha{};  // the date shown in the main window
 
     // Destination copied from the family's CONFIGURA_LINKFTP row.

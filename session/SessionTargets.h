@@ -8,7 +8,7 @@
 namespace tramex {
 
 class SessionTargets {
-public:
+  public:
     virtual ~SessionTargets() = default;
 
     virtual void SetServidor(const std::string& text) = 0;

@@ -15,17 +15,30 @@ constexpr char kLf = '\n';
 // Lines 1 to 3 are reserved and lines after 10 carry nothing.
 void ApplyLine(int lineNumber, const std::string& text, SessionTargets& targets) {
     switch (lineNumber) {
-        case 4: targets.SetServidor(text); break;
-        case 5: targets.SetDirectorioDatos(text); break;
-        case 6: targets.SetDias(ParseDays(text)); break;
-        case 7: targets.SetTusua(text); break;
-        case 8: targets.SetTClave(text); break;
+        case 4:
+            targets.SetServidor(text);
+            break;
+        case 5:
+            targets.SetDirectorioDatos(text);
+            break;
+        case 6:
+            targets.SetDias(ParseDays(text));
+            break;
+        case 7:
+            targets.SetTusua(text);
+            break;
+        case 8:
+            targets.SetTClave(text);
+            break;
         case 9:
             // A company code given before the file is read wins.
             if (targets.Cia().empty()) targets.SetCia(text);
             break;
-        case 10: targets.SetModoAutomatico(text); break;
-        default: break;
+        case 10:
+            targets.SetModoAutomatico(text);
+            break;
+        default:
+            break;
     }
 }
 

@@ -74,13 +74,14 @@ GeneralSection ParseGeneralSection(const std::string& iniText) {
         }
         const auto equals = line.find('=');
         if (!inGeneral || equals == std::string::npos) continue;
-        values[Lowered(Trimmed(line.substr(0, equals)))] = Unquoted(Trimmed(line.substr(equals + 1)));
+        values[Lowered(Trimmed(line.substr(0, equals)))] =
+            Unquoted(Trimmed(line.substr(equals + 1)));
     }
     return values;
 }
 
 class IniRegistryKey : public RegistryKey {
-public:
+  public:
     explicit IniRegistryKey(GeneralSection values) : values_(std::move(values)) {}
 
     std::optional<std::string> ReadString(const std::string& valueName) const override {
@@ -89,12 +90,12 @@ public:
         return found->second;
     }
 
-private:
+  private:
     GeneralSection values_;
 };
 
 class IniRegistry : public Registry {
-public:
+  public:
     std::unique_ptr<RegistryKey> OpenLocalMachineKey(const std::string& keyPath) const override {
         const std::string fileName = ConfFileName(keyPath);
         for (const auto& directory : ConfigDirectories()) {

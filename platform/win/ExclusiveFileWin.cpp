@@ -10,7 +10,7 @@ namespace tramex {
 namespace {
 
 class FileHandle {
-public:
+  public:
     explicit FileHandle(HANDLE handle) : handle_(handle) {}
     ~FileHandle() {
         if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
@@ -19,7 +19,7 @@ public:
     FileHandle& operator=(const FileHandle&) = delete;
     HANDLE get() const { return handle_; }
 
-private:
+  private:
     HANDLE handle_;
 };
 

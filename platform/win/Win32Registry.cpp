@@ -11,7 +11,7 @@ namespace tramex {
 namespace {
 
 class Win32RegistryKey : public RegistryKey {
-public:
+  public:
     explicit Win32RegistryKey(HKEY key) : key_(key) {}
     ~Win32RegistryKey() override { RegCloseKey(key_); }
     Win32RegistryKey(const Win32RegistryKey&) = delete;
@@ -36,12 +36,12 @@ public:
         return WideToUtf8(std::wstring(buffer.data()));
     }
 
-private:
+  private:
     HKEY key_;
 };
 
 class Win32Registry : public Registry {
-public:
+  public:
     std::unique_ptr<RegistryKey> OpenLocalMachineKey(const std::string& keyPath) const override {
         std::string relative = keyPath;
         while (!relative.empty() && relative.front() == '\\') relative.erase(0, 1);

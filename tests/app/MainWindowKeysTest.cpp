@@ -15,7 +15,7 @@ namespace tramex {
 namespace {
 
 class MainWindowKeysTest : public testing::WindowTest {
-protected:
+  protected:
     void SetUp() override {
         Install(testing::kFullSettings);
         Open();

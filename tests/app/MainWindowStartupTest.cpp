@@ -20,7 +20,7 @@ using testing::CrLfLines;
 using testing::kFullSettings;
 
 class MainWindowStartupTest : public testing::WindowTest {
-protected:
+  protected:
     QString Text(const char* name) { return Find<QLineEdit>(name)->text(); }
     QString Caption(const char* field) {
         QWidget* control = window->findChild<QWidget*>(field);
@@ -40,9 +40,9 @@ TEST_F(MainWindowStartupTest, ControlsStartWithTheirCaptionsAndStates) {
         "comprimirlos y enviarlos al servidor configurado."));
     EXPECT_EQ(Find<QLabel>("Label3")->text(), "Rev: 2019/09/27");
     const std::pair<const char*, const char*> captions[] = {
-        {"Servidor", "Servidor : "}, {"Tusua", "Usuario : "},      {"TClave", "Clave : "},
-        {"Cia", "Compa\u00f1\u00eda:"}, {"EFecIni", "Fecha:"},       {"Dias", "D\u00edas:"},
-        {"CboAgencia", "Agencia:"},  {"Fami", "Cod Familia:"}};
+        {"Servidor", "Servidor : "},    {"Tusua", "Usuario : "}, {"TClave", "Clave : "},
+        {"Cia", "Compa\u00f1\u00eda:"}, {"EFecIni", "Fecha:"},   {"Dias", "D\u00edas:"},
+        {"CboAgencia", "Agencia:"},     {"Fami", "Cod Familia:"}};
     for (const auto& [field, caption] : captions) EXPECT_EQ(Caption(field), caption) << field;
     EXPECT_EQ(Find<QLineEdit>("TClave")->echoMode(), QLineEdit::Password);
 
@@ -101,7 +101,7 @@ class NotTextRegistry : public Registry {
         }
     };
 
-public:
+  public:
     std::unique_ptr<RegistryKey> OpenLocalMachineKey(const std::string&) const override {
         return std::make_unique<Key>();
     }
@@ -120,8 +120,8 @@ TEST_F(MainWindowStartupTest, RegistryValueThatIsNotTextShowsAnErrorAndTheWindow
 }
 
 TEST_F(MainWindowStartupTest, DaysInLettersStopTheSettingsAtLineSix) {
-    Install(CrLfLines({"r1", "r2", "r3", "srv", "/envio", "treinta", "SYSDBA", "masterkey", "001",
-                       "1"}));
+    Install(CrLfLines(
+        {"r1", "r2", "r3", "srv", "/envio", "treinta", "SYSDBA", "masterkey", "001", "1"}));
     Create();
     const auto shown = MessageBox::takeShown();
     ASSERT_EQ(shown.size(), 1u);
@@ -176,7 +176,7 @@ TEST_F(MainWindowStartupTest, CommandLineDaysInLettersStopBeforeConnecting) {
 
 // Plays a desktop that never hands the window the focus.
 class SwallowActivation : public QObject {
-protected:
+  protected:
     bool eventFilter(QObject*, QEvent* event) override {
         return event->type() == QEvent::WindowActivate;
     }

@@ -42,7 +42,7 @@ TEST(BoxTextsTest, TraceIsOneLine) {
 }
 
 class MessageBoxTest : public ::testing::Test {
-protected:
+  protected:
     ~MessageBoxTest() override {
         MessageBox::setAutoAnswer(true);
         MessageBox::takeShown();

@@ -20,7 +20,8 @@ TEST(ProgramTest, StartsWithItsInstallationAndEndsWhenTold) {
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_QPA_PLATFORM", "offscreen");
-    environment.insert("XDG_CONFIG_DIRS", QString::fromStdString((scratch.path() / "xdg").string()));
+    environment.insert("XDG_CONFIG_DIRS",
+                       QString::fromStdString((scratch.path() / "xdg").string()));
     environment.insert("TRAMEX_DEMO_SCREENSHOT", screenshot);
     environment.insert("TRAMEX_DEMO_QUIT_AFTER", "2");
     program.setProcessEnvironment(environment);

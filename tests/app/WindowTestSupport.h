@@ -24,7 +24,7 @@ namespace tramex::testing {
 #define EXPECT_EVENTUALLY(condition) EXPECT_TRUE(QTest::qWaitFor([&] { return (condition); }, 3000))
 
 class ObservedWindow : public Tftramexfamilia {
-public:
+  public:
     using Tftramexfamilia::Tftramexfamilia;
 
     std::map<std::string, int> calls;
@@ -59,7 +59,7 @@ inline std::string CrLfLines(std::initializer_list<const char*> lines) {
 }
 
 class WindowTest : public ::testing::Test {
-protected:
+  protected:
     WindowTest() : xdg_("XDG_CONFIG_DIRS", (scratch.path() / "xdg").string()) {}
 
     ~WindowTest() override {
@@ -99,11 +99,12 @@ protected:
     QPointer<ObservedWindow> window;
     QPointer<QWidget> other;
 
-private:
+  private:
     ScopedEnvironment xdg_;
 };
 
-inline const std::string kFullSettings = CrLfLines(
-    {"r1", "r2", "r3", "localhost:/srv/erp", "/srv/envio", "30", "SYSDBA", "masterkey", "001", "0"});
+inline const std::string kFullSettings =
+    CrLfLines({"r1", "r2", "r3", "localhost:/srv/erp", "/srv/envio", "30", "SYSDBA", "masterkey",
+               "001", "0"});
 
 }  // namespace tramex::testing

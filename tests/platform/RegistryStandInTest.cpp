@@ -13,7 +13,7 @@ using testing::ScopedEnvironment;
 using testing::ScratchDirectory;
 
 class RegistryStandInTest : public ::testing::Test {
-protected:
+  protected:
     std::string Dir(const std::string& name) const { return (scratch.path() / name).string(); }
     void WriteKey(const std::string& dir, const std::string& year, const std::string& ini) {
         scratch.Write(dir + "/Dravo/QuintorERP" + year + ".conf", ini);

@@ -20,13 +20,14 @@ TEST(DaysValueTest, NumbersInTheirUsualForms) {
 }
 
 TEST(DaysValueTest, AnythingElseIsRejectedWithItsText) {
-    for (const char* text : {"abc", "   ", "1,5", "3 dias", "inf", "nan", "0x10", ".", "-", "1e",
-                             "1e999", "\t"}) {
+    for (const char* text :
+         {"abc", "   ", "1,5", "3 dias", "inf", "nan", "0x10", ".", "-", "1e", "1e999", "\t"}) {
         try {
             ParseDays(text);
             ADD_FAILURE() << "accepted '" << text << "'";
         } catch (const ConversionError& error) {
-            EXPECT_EQ(error.what(), "'" + std::string(text) + "' is not a valid floating point value");
+            EXPECT_EQ(error.what(),
+                      "'" + std::string(text) + "' is not a valid floating point value");
         }
     }
 }

@@ -18,8 +18,9 @@ struct ScriptedValue {
 };
 
 class ScriptedKey : public RegistryKey {
-public:
-    explicit ScriptedKey(std::map<std::string, ScriptedValue> values) : values_(std::move(values)) {}
+  public:
+    explicit ScriptedKey(std::map<std::string, ScriptedValue> values)
+        : values_(std::move(values)) {}
     std::optional<std::string> ReadString(const std::string& name) const override {
         const auto found = values_.find(name);
         if (found == values_.end()) return std::nullopt;
@@ -27,12 +28,12 @@ public:
         return found->second.text;
     }
 
-private:
+  private:
     std::map<std::string, ScriptedValue> values_;
 };
 
 class ScriptedRegistry : public Registry {
-public:
+  public:
     std::map<std::string, std::map<std::string, ScriptedValue>> keys;
     mutable std::vector<std::string> opened;
 

@@ -10,7 +10,7 @@
 namespace tramex::testing {
 
 class RecordingTargets : public SessionTargets {
-public:
+  public:
     std::vector<std::string> written;
     std::string cia;  // what Cia() answers
 
@@ -30,7 +30,7 @@ public:
     void SetModoAutomatico(const std::string& text) override { Record("ModoAutomatico", text); }
     void SetIdAgencia(const std::string& text) override { Record("IdAgencia", text); }
 
-private:
+  private:
     void Record(const char* target, const std::string& value) {
         written.push_back(std::string(target) + "=" + value);
     }

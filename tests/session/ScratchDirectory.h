@@ -13,7 +13,7 @@
 namespace tramex::testing {
 
 class ScratchDirectory {
-public:
+  public:
     ScratchDirectory() {
         std::string pattern = (std::filesystem::temp_directory_path() / "tramex-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
@@ -36,13 +36,13 @@ public:
         return file.string();
     }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 // Sets an environment variable for one scope and puts the old value back.
 class ScopedEnvironment {
-public:
+  public:
     ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old;
         ::setenv(name, value.c_str(), 1);
@@ -57,7 +57,7 @@ public:
     ScopedEnvironment(const ScopedEnvironment&) = delete;
     ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 
-private:
+  private:
     const char* name_;
     std::optional<std::string> old_;
 };

@@ -21,19 +21,21 @@ using testing::RecordingTargets;
 using testing::ScratchDirectory;
 
 std::string TenLines(const std::string& end) {
-    const char* lines[] = {"r1", "r2", "r3", "srv:/erp", "/datos/envio",
-                           "30", "SYSDBA", "masterkey", "001", "1"};
+    const char* lines[] = {"r1", "r2",     "r3",        "srv:/erp", "/datos/envio",
+                           "30", "SYSDBA", "masterkey", "001",      "1"};
     std::string text;
     for (const char* line : lines) text += std::string(line) + end;
     return text;
 }
 
 const std::vector<std::string> kTenLinesApplied = {
-    "Servidor=srv:/erp", "DirectorioDatos=/datos/envio", "Dias=30.000000", "Tusua=SYSDBA",
-    "TClave=masterkey",  "Cia=001",                      "ModoAutomatico=1"};
+    "Servidor=srv:/erp", "DirectorioDatos=/datos/envio",
+    "Dias=30.000000",    "Tusua=SYSDBA",
+    "TClave=masterkey",  "Cia=001",
+    "ModoAutomatico=1"};
 
 class SettingsFileTest : public ::testing::Test {
-protected:
+  protected:
     std::vector<std::string> Load(const std::string& bytes) {
         LoadSettingsFile(scratch.Write("settingsenvio.conf", bytes), targets);
         return targets.written;
@@ -55,9 +57,9 @@ TEST_F(SettingsFileTest, EveryLineEndReadsTheSame) {
 TEST_F(SettingsFileTest, LoneCrAmongCrLfKeepsLineNumbersAndCharacters) {
     // Line 6 ends with a lone CR, line 7 with CR LF; a CR CR is two line ends.
     Load("1\r\n2\r\n3\r\nsrv\r\ndir\r\n5\rSYSDBA\r\nkey\r\r1\r\n");
-    EXPECT_THAT(targets.written, ElementsAre("Servidor=srv", "DirectorioDatos=dir",
-                                             "Dias=5.000000", "Tusua=SYSDBA", "TClave=key",
-                                             "Cia=", "ModoAutomatico=1"));
+    EXPECT_THAT(targets.written,
+                ElementsAre("Servidor=srv", "DirectorioDatos=dir", "Dias=5.000000", "Tusua=SYSDBA",
+                            "TClave=key", "Cia=", "ModoAutomatico=1"));
 }
 
 TEST_F(SettingsFileTest, UnterminatedLastLineIsNotALine) {
@@ -77,8 +79,8 @@ TEST_F(SettingsFileTest, ShortFilesSetOnlyWhatTheyReach) {
 
 TEST_F(SettingsFileTest, EmptyLinesStoreEmptyTextAndEmptyDays) {
     EXPECT_THAT(Load("\n\n\n\n\n\n\n\n\n\n"),
-                ElementsAre("Servidor=", "DirectorioDatos=", "Dias=(empty)", "Tusua=", "TClave=",
-                            "Cia=", "ModoAutomatico="));
+                ElementsAre("Servidor=", "DirectorioDatos=", "Dias=(empty)",
+                            "Tusua=", "TClave=", "Cia=", "ModoAutomatico="));
 }
 
 TEST_F(SettingsFileTest, LettersForDaysStopTheLoadAtLineSix) {
@@ -105,14 +107,15 @@ TEST_F(SettingsFileTest, LongLinesAreReadWholeAndLaterLinesIgnored) {
     const std::string longServer(300, 's');
     std::string text = "1\n2\n3\n" + longServer + "\n";
     text += "dir\n\nu\np\nc\n0\nline 11\nline 12\n";
-    EXPECT_THAT(Load(text), ElementsAre("Servidor=" + longServer, "DirectorioDatos=dir",
-                                        "Dias=(empty)", "Tusua=u", "TClave=p", "Cia=c",
-                                        "ModoAutomatico=0"));
+    EXPECT_THAT(Load(text),
+                ElementsAre("Servidor=" + longServer, "DirectorioDatos=dir", "Dias=(empty)",
+                            "Tusua=u", "TClave=p", "Cia=c", "ModoAutomatico=0"));
 }
 
 TEST_F(SettingsFileTest, SingleByteTextBecomesUtf8) {
     // 0xF1 is "ñ" and 0x80 the euro sign in Windows-1252.
-    EXPECT_THAT(Load("1\n2\n3\nsrv\nC:\\Compa\xF1\xED" "a\\datos\x80\n"),
+    EXPECT_THAT(Load("1\n2\n3\nsrv\nC:\\Compa\xF1\xED"
+                     "a\\datos\x80\n"),
                 ElementsAre("Servidor=srv", "DirectorioDatos=C:\\Compa\u00f1\u00eda\\datos\u20ac"));
 }
 
