@@ -1,6 +1,5 @@
 // The default error handler: an error escaping a handler shows one error box,
 // ends that handler only, and the window goes on working.
-#include "app/ErrorHandler.h"
 #include "app/StatusPanel.h"
 #include "common/Error.h"
 #include "tests/app/WindowTestSupport.h"
@@ -53,14 +52,6 @@ TEST_F(ErrorHandlerTest, EveryClickThatFailsShowsItsOwnBox) {
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[1].text, "Socket Error # 10061!");
     EXPECT_EQ(main.Calls("SpeedButton3Click"), 2);
-}
-
-TEST(RunHandlerTest, TellsWhetherTheHandlerFinished) {
-    EXPECT_TRUE(RunHandler([] {}));
-    EXPECT_FALSE(RunHandler([] { throw Error("Unable to Load fbclient"); }));
-    const auto shown = MessageBox::takeShown();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, "Unable to Load fbclient.");
 }
 
 }  // namespace

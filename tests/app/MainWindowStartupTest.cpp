@@ -1,7 +1,6 @@
 // Start-up of the main window: controls as created, the settings load at
 // creation, the command line and connect at first activation, tab order.
 #include "app/DiasEdit.h"
-#include "app/StatusPanel.h"
 #include "session/InstallDirectory.h"
 #include "tests/app/WindowTestSupport.h"
 
@@ -241,18 +240,6 @@ TEST_F(MainWindowStartupTest, SwitchingWindowsIsNotLeavingTheCompanyField) {
     other->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(other));
     EXPECT_EQ(window->Calls("CiaExit"), 0);
-}
-
-TEST_F(MainWindowStartupTest, StatusPanelShowsItsMessageOverTheWindowAndHides) {
-    Install(kFullSettings);
-    Open();
-    auto* panel = window->Panel5;
-    panel->ShowMessage("Conectando a la base de datos 001 ...");
-    EXPECT_TRUE(panel->isVisible());
-    EXPECT_EQ(panel->text(), "Conectando a la base de datos 001 ...");
-    EXPECT_TRUE(window->rect().contains(panel->geometry()));
-    panel->HideMessage();
-    EXPECT_FALSE(panel->isVisible());
 }
 
 }  // namespace
