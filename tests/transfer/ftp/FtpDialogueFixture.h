@@ -32,9 +32,18 @@ protected:
     }
     ~FtpDialogue() override { std::filesystem::remove_all(folder); }
 
-    void StartServer() {
-        server.Start();
-        client.Port = server.Port();
+    void StartServer() { Dial(server); }
+
+    // Starts `on` and points the client at it (a fresh server per case).
+    void Dial(testftp::ScriptedFtpServer& on) {
+        on.Start();
+        client.Port = on.Port();
+    }
+
+    // The first line greets unprompted; each further line answers the next command.
+    static void Queue(testftp::ScriptedFtpServer& on, const std::vector<std::string>& lines) {
+        on.Send(lines.front());
+        for (std::size_t i = 1; i < lines.size(); ++i) on.Reply(lines[i]);
     }
 
     // Greeting, HOST, USER/PASS, the given FEAT reply and the type/SYST steps.

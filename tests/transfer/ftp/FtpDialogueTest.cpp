@@ -63,26 +63,6 @@ TEST_F(FtpDialogue, PreliminaryGreetingThenReadyAndNumericHostInBrackets) {
                 ElementsAre("HOST [127.0.0.1]", "USER tramex", "FEAT", "TYPE I", "SYST", "TYPE I"));
 }
 
-TEST_F(FtpDialogue, RefusedGreetingsCloseWithoutQuit) {
-    for (const char* greeting : {"421 Too many users, try later", "530 Not welcome here"}) {
-        testftp::ScriptedFtpServer refusing(3000);
-        refusing.Send(greeting);
-        refusing.Start();
-        client.Port = refusing.Port();
-        try {
-            client.Connect();
-            ADD_FAILURE() << "connected despite " << greeting;
-        } catch (const EReplyError& error) {
-            EXPECT_EQ(error.Code(), std::stoi(greeting));
-            EXPECT_EQ(std::string(error.what()), std::string(greeting + 4) + "\r\n");
-            EXPECT_EQ(error.Code() == 421, dynamic_cast<const EFtpServiceNotAvailable*>(&error) != nullptr);
-        }
-        EXPECT_FALSE(client.IsConnected());
-        EXPECT_EQ(refusing.Finish(), "");
-        EXPECT_TRUE(refusing.Commands().empty()) << refusing.Commands().front();
-    }
-}
-
 TEST_F(FtpDialogue, ServerThatHangsUpAfterRefusingHostIsDialledAgainWithoutHost) {
     server.Send("220 first").ReplyAndClose("500 HOST not allowed");
     server.AcceptNextConnection()
@@ -103,114 +83,107 @@ TEST_F(FtpDialogue, ServerThatHangsUpAfterRefusingHostIsDialledAgainWithoutHost)
                                                "TYPE I", "SYST", "TYPE I"));
 }
 
-// Each case: the replies to USER and PASS, and the error the connect raises.
-TEST_F(FtpDialogue, RefusedLoginEndsTheConnectWithQuit) {
+// Each case: the server's lines, the error the connect raises (code 0: a
+// protocol error) and every command the client sent. Only a refusal after a
+// greeting that was accepted, and not a 421, is followed by QUIT.
+TEST_F(FtpDialogue, RefusalDuringConnectEndsItWithQuitOnlyWhenTheServerStillServes) {
     struct Case {
-        std::vector<std::string> Replies;
+        std::vector<std::string> Lines;
         int Code;
         std::string Message;
+        std::vector<std::string> Commands;
     };
     const std::vector<Case> cases = {
-        {{"331 Password required", "530 Login incorrect."}, 530, "Login incorrect.\r\n"},
-        {{"331 Password required", "332-Need account\r\n332 for login."}, 332,
-         "Need account\r\nfor login.\r\n"},
-        {{"530 Unknown user"}, 530, "Unknown user\r\n"},
-        {{"331 Password required", "xyz garbled"}, 0, "Reply Code is not valid: xyz"},
+        {{"421 Too many users, try later"}, 421, "Too many users, try later\r\n", {}},
+        {{"530 Not welcome here"}, 530, "Not welcome here\r\n", {}},
+        {{"220 ready", "200 HOST ok", "331 Password required", "530 Login incorrect.", "221 Bye"},
+         530, "Login incorrect.\r\n", {"HOST localhost", "USER tramex", "PASS secret", "QUIT"}},
+        {{"220 ready", "200 HOST ok", "331 Password required", "332-Need account\r\n332 for login.",
+          "221 Bye"},
+         332, "Need account\r\nfor login.\r\n", {"HOST localhost", "USER tramex", "PASS secret", "QUIT"}},
+        {{"220 ready", "200 HOST ok", "530 Unknown user", "221 Bye"}, 530, "Unknown user\r\n",
+         {"HOST localhost", "USER tramex", "QUIT"}},
+        {{"220 ready", "200 HOST ok", "331 Password required", "xyz garbled", "221 Bye"}, 0,
+         "Reply Code is not valid: xyz", {"HOST localhost", "USER tramex", "PASS secret", "QUIT"}},
+        {{"220 ready", "200 HOST ok", "230 in", "421 Shutting down"}, 421, "Shutting down\r\n",
+         {"HOST localhost", "USER tramex", "FEAT"}},
+        {{"220 ready", "200 HOST ok", "230 in", "500 no FEAT", "200 I", "421-Shutting\r\n421 down"},
+         421, "Shutting\r\ndown\r\n", {"HOST localhost", "USER tramex", "FEAT", "TYPE I", "SYST"}},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.Lines.back());
         testftp::ScriptedFtpServer refusing(3000);
-        refusing.Send("220 ready").Reply("200 HOST ok");
-        for (const std::string& reply : c.Replies) refusing.Reply(reply);
-        refusing.Reply("221 Bye");
-        refusing.Start();
-        client.Port = refusing.Port();
+        Queue(refusing, c.Lines);
+        Dial(refusing);
         try {
             client.Connect();
-            ADD_FAILURE() << "logged in despite " << c.Replies.back();
+            ADD_FAILURE() << "connected";
         } catch (const EReplyError& error) {
             EXPECT_EQ(error.Code(), c.Code);
             EXPECT_EQ(error.what(), c.Message);
+            EXPECT_EQ(c.Code == 421, dynamic_cast<const EFtpServiceNotAvailable*>(&error) != nullptr);
         } catch (const EProtocolError& error) {
             EXPECT_EQ(c.Code, 0);
             EXPECT_EQ(error.what(), c.Message);
         }
         EXPECT_FALSE(client.IsConnected());
         EXPECT_EQ(refusing.Finish(), "");
-        ASSERT_FALSE(refusing.Commands().empty());
-        EXPECT_EQ(refusing.Commands().back(), "QUIT");
-        EXPECT_EQ(refusing.Commands().size(), c.Replies.size() + 2);
+        EXPECT_EQ(refusing.Commands(), c.Commands);
     }
 }
 
-TEST_F(FtpDialogue, AccountIsSentWhenAskedForAndSet) {
-    client.Account = "ventas";
-    server.Send("220 ready")
-        .Reply("200 HOST ok")
-        .Reply("331 Password required")
-        .Reply("332 Need account for login")
-        .Reply("202 Account not needed after all")
-        .Reply("500 no FEAT")
-        .Reply("200 I")
-        .Reply("215 UNIX")
-        .Reply("200 I");
-    StartServer();
-    client.Connect();
-    EXPECT_EQ(client.LoginMessage().Code, 202);
-    EXPECT_EQ(FinishServer(), "");
-    EXPECT_THAT(server.Commands(), ElementsAre("HOST localhost", "USER tramex", "PASS secret",
-                                               "ACCT ventas", "FEAT", "TYPE I", "SYST", "TYPE I"));
+// Each case: client settings, the server's lines, and every command the login
+// must send: ACCT when asked, no PASS after 230 to USER, the one-time password
+// for a challenge, XAUT for a numeric greeting challenge, SITE ZONE by name.
+TEST_F(FtpDialogue, LoginFollowsWhatTheServerAsksFor) {
+    struct Case {
+        std::string Username = "tramex", Password = "secret", Account = "";
+        std::vector<std::string> Lines;
+        std::vector<std::string> Commands;
+        int LoginCode = 230;
+    };
+    const std::vector<std::string> tail = {"FEAT", "TYPE I", "SYST", "TYPE I"};
+    const std::vector<Case> cases = {
+        {.Account = "ventas",
+         .Lines = {"220 ready", "200 HOST ok", "331 Password required", "332 Need account for login",
+                   "202 Account not needed after all", "500 no FEAT", "200 I", "215 UNIX", "200 I"},
+         .Commands = Join({"HOST localhost", "USER tramex", "PASS secret", "ACCT ventas"}, tail),
+         .LoginCode = 202},
+        {.Lines = {"220 ready", "200 HOST ok", "230 Anonymous access granted", "500 no FEAT",
+                   "200 I", "215 UNIX", "200 I"},
+         .Commands = Join({"HOST localhost", "USER tramex"}, tail)},
+        {.Password = "AbCdEfGhIjK",
+         .Lines = {"220 ready", "200 HOST ok", "331 Response to otp-md5 99 alpha1 required for skey.",
+                   "230 Logged in", "500 no FEAT", "200 I", "215 UNIX", "200 I"},
+         .Commands = Join({"HOST localhost", "USER tramex", "PASS BODE HOP JAKE STOW JUT RAP"}, tail)},
+        // "u:p" XOR key bytes E5 91 3C XOR challenge 12345 (39 30 00), low byte
+        // first: A9 9B 4C, each as "5"+high half, "1"+low half.
+        {.Username = "u", .Password = "p",
+         .Lines = {"220 WS_FTP Server 8.0 (12345)", "200 HOST ok", "230 Logged in", "500 no FEAT",
+                   "200 I", "215 UNIX", "200 I"},
+         .Commands = Join({"HOST localhost", "XAUT 2 ?:><9="}, tail)},
+        {.Lines = {"220 Serv-U FTP Server v15.0 ready...", "200 HOST ok", "230 in", "500 no FEAT",
+                   "200 I", "215 UNIX", "200 zone noted", "200 I"},
+         .Commands = {"HOST localhost", "USER tramex", "FEAT", "TYPE I", "SYST", "SITE ZONE", "TYPE I"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Lines[0] + " / " + c.Lines[2]);
+        client.Username = c.Username;
+        client.Password = c.Password;
+        client.Account = c.Account;
+        testftp::ScriptedFtpServer login(3000);
+        Queue(login, c.Lines);
+        Dial(login);
+        client.Connect();
+        EXPECT_EQ(client.LoginMessage().Code, c.LoginCode);
+        EXPECT_EQ(client.ServerUtcOffset(), "");  // only a 210 reply to SITE ZONE carries one
+        client.Close();
+        EXPECT_EQ(login.Finish(), "");
+        EXPECT_EQ(login.Commands(), c.Commands);
+    }
 }
 
-TEST_F(FtpDialogue, UserAcceptedAt230LogsInWithoutPassword) {
-    server.Send("220 ready")
-        .Reply("200 HOST ok")
-        .Reply("230 Anonymous access granted")
-        .Reply("500 no FEAT")
-        .Reply("200 I")
-        .Reply("215 UNIX")
-        .Reply("200 I");
-    StartServer();
-    client.Connect();
-    EXPECT_EQ(FinishServer(), "");
-    EXPECT_THAT(server.Commands(),
-                ElementsAre("HOST localhost", "USER tramex", "FEAT", "TYPE I", "SYST", "TYPE I"));
-}
-
-TEST_F(FtpDialogue, OneTimePasswordAnswersTheChallengeOfTheUserReply) {
-    client.Password = "AbCdEfGhIjK";
-    server.Send("220 ready")
-        .Reply("200 HOST ok")
-        .Reply("331 Response to otp-md5 99 alpha1 required for skey.")
-        .Reply("230 Logged in")
-        .Reply("500 no FEAT")
-        .Reply("200 I")
-        .Reply("215 UNIX")
-        .Reply("200 I");
-    StartServer();
-    client.Connect();
-    EXPECT_EQ(FinishServer(), "");
-    ASSERT_GE(server.Commands().size(), 3u);
-    EXPECT_EQ(server.Commands()[2], "PASS BODE HOP JAKE STOW JUT RAP");
-}
-
-TEST_F(FtpDialogue, ScrambledLoginForGreetingsWithANumericChallenge) {
-    client.Username = "u";
-    client.Password = "p";
-    server.Send("220 WS_FTP Server 8.0 (12345)")
-        .Reply("200 HOST ok")
-        .Reply("230 Logged in")
-        .Reply("500 no FEAT")
-        .Reply("200 I")
-        .Reply("215 UNIX")
-        .Reply("200 I");
-    StartServer();
-    client.Connect();
-    EXPECT_EQ(FinishServer(), "");
-    // "u:p" XOR key bytes E5 91 3C XOR challenge 12345 (39 30 00), low byte
-    // first: A9 9B 4C, each as "5"+high half, "1"+low half.
-    ASSERT_GE(server.Commands().size(), 2u);
-    EXPECT_EQ(server.Commands()[1], "XAUT 2 ?:><9=");
-    EXPECT_EQ(XautScramble("u", "p", 12345), "?:><9=");
+TEST(XautChallenge, OnlyTheNamedServerWithDigitsInBrackets) {
     EXPECT_FALSE(FindXautChallenge("220 WS_FTP Server (12a45)").has_value());
     EXPECT_FALSE(FindXautChallenge("220 Other Server (12345)").has_value());
 }
@@ -255,46 +228,6 @@ TEST_F(FtpDialogue, WithoutFeaturesNamesTravelAsSingleBytesAndNoPretIsSent) {
     EXPECT_EQ(FinishServer(), "");
     EXPECT_THAT(server.Commands(), ElementsAreArray(Join(LoginCommands(), {"PASV", "REST 0",
                                                                            "STOR a\xf1o.zip"})));
-}
-
-TEST_F(FtpDialogue, SiteZoneForServersNamedInTheGreeting) {
-    server.Send("220 Serv-U FTP Server v15.0 ready...")
-        .Reply("200 HOST ok")
-        .Reply("230 in")
-        .Reply("500 no FEAT")
-        .Reply("200 I")
-        .Reply("215 UNIX")
-        .Reply("200 zone noted")
-        .Reply("200 I");
-    StartServer();
-    client.Connect();
-    EXPECT_EQ(client.ServerUtcOffset(), "");  // only a 210 reply carries the offset
-    EXPECT_EQ(FinishServer(), "");
-    EXPECT_THAT(server.Commands(), ElementsAre("HOST localhost", "USER tramex", "FEAT", "TYPE I",
-                                               "SYST", "SITE ZONE", "TYPE I"));
-}
-
-TEST_F(FtpDialogue, ServiceNotAvailableToAnyCommandClosesWithoutQuit) {
-    for (int refusedStep : {0, 1}) {  // 421 to FEAT, then to SYST
-        testftp::ScriptedFtpServer closing(3000);
-        closing.Send("220 ready").Reply("200 HOST ok").Reply("230 in");
-        if (refusedStep == 0) {
-            closing.Reply("421 Shutting down");
-        } else {
-            closing.Reply("500 no FEAT").Reply("200 I").Reply("421-Shutting\r\n421 down");
-        }
-        closing.Start();
-        client.Port = closing.Port();
-        try {
-            client.Connect();
-            ADD_FAILURE() << "connected despite 421";
-        } catch (const EFtpServiceNotAvailable& error) {
-            EXPECT_EQ(error.Code(), 421);
-        }
-        EXPECT_FALSE(client.IsConnected());
-        EXPECT_EQ(closing.Finish(), "");
-        EXPECT_EQ(closing.Commands().back(), refusedStep == 0 ? "FEAT" : "SYST");
-    }
 }
 
 TEST_F(FtpDialogue, QuitReplyIsReadOnlyWhenItComesWithinTheWait) {

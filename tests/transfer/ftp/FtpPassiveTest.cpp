@@ -19,9 +19,7 @@ TEST(FtpPassiveReply, WhereTheNumbersAre) {
     ExpectEndpoint("Entering Passive Mode (192,168,1,2,4,1", "192.168.1.2", 1025);
     ExpectEndpoint("=127,0,0,1,0,21", "=127.0.0.1", 21);
     ExpectEndpoint("Entering (1,2,3,4, 7 ,\t9 ) (5,6,7,8,9,9)", "1.2.3.4", 7 * 256 + 9);
-}
-
-TEST(FtpPassiveReply, PortFieldsKeepTheirLowEightBits) {
+    // Port fields keep their low eight bits.
     ExpectEndpoint("(1,2,3,4,300,1)", "1.2.3.4", 44 * 256 + 1);
     ExpectEndpoint("(1,2,3,4,-1,-1)", "1.2.3.4", 65535);
     ExpectEndpoint("(1,2,3,4,+2,256)", "1.2.3.4", 512);
@@ -45,7 +43,7 @@ TEST(FtpPassiveReply, NonNumericPortFieldsRaiseTheConversionError) {
     }
 }
 
-TEST(FtpPassiveReply, PrivateReplyAddressGivesWayToARoutablePeer) {
+TEST(FtpPassiveReply, PrivateReplyAddressGivesWayOnlyToARoutablePeer) {
     const std::string publicPeer = "203.0.113.7";
     for (const char* privateHost :
          {"10.0.0.5", "172.16.0.1", "172.20.1.1", "172.31.255.1", "192.168.1.1", "169.254.3.3",
@@ -53,9 +51,7 @@ TEST(FtpPassiveReply, PrivateReplyAddressGivesWayToARoutablePeer) {
         EXPECT_EQ(PassiveHostFor(privateHost, publicPeer), publicPeer) << privateHost;
     for (const char* kept : {"172.32.1.1", "172.5.1.1", "172.100.1.1", "198.51.100.2", "11.0.0.1"})
         EXPECT_EQ(PassiveHostFor(kept, publicPeer), kept) << kept;
-}
-
-TEST(FtpPassiveReply, PrivatePeerKeepsThePrivateReplyAddress) {
+    // A private peer keeps the private reply address.
     EXPECT_EQ(PassiveHostFor("10.0.0.5", "192.168.0.10"), "10.0.0.5");
     EXPECT_EQ(PassiveHostFor("172.20.1.1", "127.0.0.1"), "172.20.1.1");
 }

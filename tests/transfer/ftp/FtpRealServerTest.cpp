@@ -25,10 +25,12 @@ struct RealServer {
     std::string Name;
     std::string PortVariable;
     std::string DirVariable;
+    std::string RefusedLogin;  // the server's own words for a wrong password
 };
 
-const RealServer kPyftpdlib{"pyftpdlib", "TRAMEX_FTP_PYFTPDLIB_PORT", "TRAMEX_FTP_PYFTPDLIB_DIR"};
-const RealServer kVsftpd{"vsftpd", "TRAMEX_FTP_VSFTPD_PORT", "TRAMEX_FTP_VSFTPD_DIR"};
+const RealServer kPyftpdlib{"pyftpdlib", "TRAMEX_FTP_PYFTPDLIB_PORT", "TRAMEX_FTP_PYFTPDLIB_DIR",
+                            "Authentication failed."};
+const RealServer kVsftpd{"vsftpd", "TRAMEX_FTP_VSFTPD_PORT", "TRAMEX_FTP_VSFTPD_DIR", "Login incorrect."};
 
 std::string Variable(const std::string& name) {
     const char* value = std::getenv(name.c_str());
@@ -49,15 +51,14 @@ std::string Pattern(std::size_t size, unsigned seed) {
     return bytes;
 }
 
-class RealFtpServer : public ::testing::TestWithParam<std::tuple<RealServer, std::size_t>> {
+class RealFtpServer : public ::testing::TestWithParam<RealServer> {
 protected:
     void SetUp() override {
-        const RealServer& server = std::get<0>(GetParam());
-        port = Variable(server.PortVariable);
-        uploadDir = Variable(server.DirVariable);
+        port = Variable(GetParam().PortVariable);
+        uploadDir = Variable(GetParam().DirVariable);
         if (port.empty() || uploadDir.empty() || Variable("TRAMEX_FTP_USER").empty())
-            GTEST_SKIP() << server.PortVariable << " is not set: run scripts/services/ftp.sh start "
-                         << "(scripts/test.sh does) to test against " << server.Name;
+            GTEST_SKIP() << GetParam().PortVariable << " is not set: run scripts/services/ftp.sh start "
+                         << "(scripts/test.sh does) to test against " << GetParam().Name;
         local = fs::temp_directory_path() / ("tramex-ftp-real-" + std::to_string(getpid()));
         fs::create_directories(local);
         client.Host = "127.0.0.1";
@@ -70,73 +71,49 @@ protected:
         if (!local.empty()) fs::remove_all(local);
     }
 
-    std::string UniqueName(const std::string& stem) const {
-        return stem + "-" + std::to_string(getpid()) + "-" + std::to_string(std::get<1>(GetParam())) + ".zip";
-    }
-
     std::string port;
     fs::path uploadDir;
     fs::path local;
     TFtpClient client;
 };
 
-// The export run's calls: disconnect if connected, connect, store, disconnect.
+// The export run's calls, once per size around the send buffer: connect,
+// store, disconnect, with the same client each time.
 TEST_P(RealFtpServer, UploadLandsByteForByte) {
-    const std::size_t size = std::get<1>(GetParam());
-    const std::string content = Pattern(size, static_cast<unsigned>(size) + 7);
-    const fs::path path = local / "archive.zip";
-    std::ofstream(path, std::ios::binary) << content;
-    const std::string remote = UniqueName("upload");
+    for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{32768}, std::size_t{32769},
+                                   std::size_t{20} << 20}) {
+        SCOPED_TRACE("size " + std::to_string(size));
+        const std::string content = Pattern(size, static_cast<unsigned>(size) + 7);
+        const fs::path path = local / "archive.zip";
+        std::ofstream(path, std::ios::binary) << content;
+        const std::string remote = "upload-" + std::to_string(getpid()) + "-" + std::to_string(size) + ".zip";
 
-    if (client.IsConnected()) client.Disconnect();
-    client.Connect();
-    ASSERT_TRUE(client.IsConnected());
-    client.StoreFile(path.string(), remote, false, 0);
-    client.Disconnect();
+        client.Connect();
+        ASSERT_TRUE(client.IsConnected());
+        client.StoreFile(path.string(), remote, false, 0);
+        client.Disconnect();
 
-    const fs::path stored = uploadDir / remote;
-    ASSERT_TRUE(fs::exists(stored)) << stored;
-    EXPECT_EQ(fs::file_size(stored), size);
-    EXPECT_TRUE(ReadWholeFile(stored) == content) << "stored bytes differ from " << path;
-    fs::remove(stored);
+        const fs::path stored = uploadDir / remote;
+        ASSERT_TRUE(fs::exists(stored)) << stored;
+        EXPECT_EQ(fs::file_size(stored), size);
+        EXPECT_TRUE(ReadWholeFile(stored) == content) << "stored bytes differ from " << path;
+        fs::remove(stored);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sizes, RealFtpServer,
-    ::testing::Combine(::testing::Values(kPyftpdlib, kVsftpd),
-                       ::testing::Values(std::size_t{0}, std::size_t{1}, std::size_t{32768},
-                                         std::size_t{32769}, std::size_t{20} << 20)),
-    [](const auto& info) {
-        return std::get<0>(info.param).Name + "_" + std::to_string(std::get<1>(info.param));
-    });
-
-class RealFtpLogin : public ::testing::TestWithParam<std::tuple<RealServer, std::string>> {};
-
 // A wrong password must surface the server's own words, not a generic text.
-TEST_P(RealFtpLogin, RefusedLoginCarriesTheServersText) {
-    const auto& [server, serverText] = GetParam();
-    const std::string port = Variable(server.PortVariable);
-    if (port.empty()) GTEST_SKIP() << server.PortVariable << " is not set (scripts/services/ftp.sh)";
-    TFtpClient client;
+TEST_P(RealFtpServer, RefusedLoginCarriesTheServersText) {
     client.Host = "localhost";
-    client.Port = static_cast<uint16_t>(std::stoi(port));
-    client.Username = Variable("TRAMEX_FTP_USER");
     client.Password = "not-the-password";
-    client.ReadTimeout = 20000;
     try {
         client.Connect();
         ADD_FAILURE() << "logged in with a wrong password";
     } catch (const EReplyError& error) {
         EXPECT_EQ(error.Code(), 530);
-        EXPECT_EQ(error.what(), serverText);
+        EXPECT_EQ(error.what(), GetParam().RefusedLogin + "\r\n");
     }
     EXPECT_FALSE(client.IsConnected());
 }
-
-INSTANTIATE_TEST_SUITE_P(Servers, RealFtpLogin,
-                         ::testing::Values(std::make_tuple(kPyftpdlib, std::string("Authentication failed.\r\n")),
-                                           std::make_tuple(kVsftpd, std::string("Login incorrect.\r\n"))),
-                         [](const auto& info) { return std::get<0>(info.param).Name; });
 
 // Runs tramex-ftp-put; returns its exit status and what it wrote on stderr.
 std::pair<int, std::string> RunFtpPut(const std::vector<std::string>& arguments, const fs::path& errors) {
@@ -147,46 +124,37 @@ std::pair<int, std::string> RunFtpPut(const std::vector<std::string>& arguments,
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadWholeFile(errors)};
 }
 
-class FtpPutTool : public ::testing::TestWithParam<RealServer> {};
-
-TEST_P(FtpPutTool, UploadsIntoTheDirectoryAndReportsRefusals) {
-    const RealServer& server = GetParam();
-    const std::string port = Variable(server.PortVariable);
-    const fs::path uploadDir = Variable(server.DirVariable);
-    if (port.empty()) GTEST_SKIP() << server.PortVariable << " is not set (scripts/services/ftp.sh)";
+TEST_P(RealFtpServer, FtpPutToolUploadsIntoTheDirectoryAndReportsRefusals) {
     const std::string user = Variable("TRAMEX_FTP_USER");
     const fs::path incoming = uploadDir / ("incoming-" + std::to_string(getpid()));
     fs::create_directories(incoming);
     if (const passwd* account = getpwnam(user.c_str())) {  // vsftpd writes as the local user
         ASSERT_EQ(chown(incoming.c_str(), account->pw_uid, account->pw_gid), 0);
     }
-    const fs::path local = fs::temp_directory_path() / ("tramex-ftp-put-" + std::to_string(getpid()) + ".zip");
+    const fs::path archive = local / "envio.zip";
     const std::string content = Pattern(32769, 3);
-    std::ofstream(local, std::ios::binary) << content;
-    const fs::path errors = local.string() + ".err";
+    std::ofstream(archive, std::ios::binary) << content;
+    const fs::path errors = local / "errors.txt";
 
     const auto [status, stderrText] =
         RunFtpPut({"--host", "127.0.0.1", "--port", port, "--user", user, "--password",
-                   Variable("TRAMEX_FTP_PASSWORD"), "--dir", incoming.filename().string(), local.string()},
+                   Variable("TRAMEX_FTP_PASSWORD"), "--dir", incoming.filename().string(), archive.string()},
                   errors);
     EXPECT_EQ(status, 0) << stderrText;
-    EXPECT_TRUE(ReadWholeFile(incoming / local.filename()) == content);
+    EXPECT_TRUE(ReadWholeFile(incoming / archive.filename()) == content);
 
     const auto [refusedStatus, refusedText] =
         RunFtpPut({"--host", "127.0.0.1", "--port", port, "--user", user, "--password", "wrong",
-                   local.string(), "never.zip"},
+                   archive.string(), "never.zip"},
                   errors);
     EXPECT_NE(refusedStatus, 0);
-    EXPECT_THAT(refusedText, ::testing::AnyOf(::testing::StartsWith("Login incorrect."),
-                                              ::testing::StartsWith("Authentication failed.")));
+    EXPECT_THAT(refusedText, ::testing::StartsWith(GetParam().RefusedLogin));
     EXPECT_FALSE(fs::exists(uploadDir / "never.zip"));
 
     fs::remove_all(incoming);
-    fs::remove(local);
-    fs::remove(errors);
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, FtpPutTool, ::testing::Values(kPyftpdlib, kVsftpd),
+INSTANTIATE_TEST_SUITE_P(Servers, RealFtpServer, ::testing::Values(kPyftpdlib, kVsftpd),
                          [](const auto& info) { return info.param.Name; });
 
 }  // namespace

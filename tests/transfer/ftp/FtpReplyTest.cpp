@@ -67,11 +67,5 @@ TEST(FtpReplyReader, InvalidCodesRaiseProtocolErrorWithTheCodeText) {
     }
 }
 
-TEST(FtpReplyReader, AcceptedCodeLists) {
-    EXPECT_TRUE(IsAcceptedCode(421, {}));
-    EXPECT_TRUE(IsAcceptedCode(250, {200, 250, 257}));
-    EXPECT_FALSE(IsAcceptedCode(550, {200, 250, 257}));
-}
-
 }  // namespace
 }  // namespace tramex

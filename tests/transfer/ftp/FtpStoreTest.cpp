@@ -8,9 +8,15 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
-TEST_F(FtpDialogue, RefusedChangeOfDirectoryStaysReadyForTheUpload) {
+TEST_F(FtpDialogue, RefusalAtEachStepRaisesTheReplyAndLeavesTheClientReady) {
     QueueLogin();
     server.Reply("550 incoming: No such file or directory.")
+        .Reply("425 Can't open passive connection")
+        .ReplyPassive()
+        .Reply("502 REST not implemented")
+        .ReplyPassive()
+        .Reply("350 Restarting at 0")
+        .Reply("553 Could not create file.")
         .ReplyPassive()
         .Reply("350 Restarting at 0")
         .Reply("150 Go")
@@ -25,93 +31,62 @@ TEST_F(FtpDialogue, RefusedChangeOfDirectoryStaysReadyForTheUpload) {
         EXPECT_EQ(error.Code(), 550);
         EXPECT_STREQ(error.what(), "incoming: No such file or directory.\r\n");
     }
-    EXPECT_TRUE(client.IsConnected());
-    client.StoreFile(WriteFile("envio.zip", "PK"), "", false, 0);
+    const std::string path = WriteFile("envio.zip", "PK");
+    for (int refused : {425, 502, 553}) {
+        try {
+            client.StoreFile(path, "", false, 0);
+            ADD_FAILURE() << refused << " not raised";
+        } catch (const EReplyError& error) {
+            EXPECT_EQ(error.Code(), refused);
+        }
+        EXPECT_TRUE(client.IsConnected());
+    }
+    client.StoreFile(path, "", false, 0);
     EXPECT_EQ(FinishServer(), "");
-    EXPECT_THAT(server.Commands(), ElementsAreArray(Join(LoginCommands(), {"CWD incoming", "PASV",
-                                                                           "REST 0", "STOR envio.zip"})));
+    // A refused REST sends no STOR; the refused STOR sends no data.
+    EXPECT_THAT(server.Commands(),
+                ElementsAreArray(Join(LoginCommands(), {"CWD incoming", "PASV", "PASV", "REST 0", "PASV",
+                                                        "REST 0", "STOR envio.zip", "PASV", "REST 0",
+                                                        "STOR envio.zip"})));
     EXPECT_THAT(server.Uploads(), ElementsAre("PK"));
 }
 
-TEST_F(FtpDialogue, RefusedRestFailsTheStoreBeforeStor) {
-    QueueLogin();
-    server.ReplyPassive().Reply("502 REST not implemented");
-    StartServer();
-    client.Connect();
-    EXPECT_THROW(client.StoreFile(WriteFile("e.zip", "data"), "e.zip", false, 0), EReplyError);
-    EXPECT_TRUE(client.IsConnected());
-    EXPECT_EQ(FinishServer(), "");
-    EXPECT_EQ(server.Commands().back(), "REST 0");
-    EXPECT_TRUE(server.Uploads().empty());
-}
-
-TEST_F(FtpDialogue, RefusedPasvAndRefusedStorLeaveTheClientReady) {
-    QueueLogin();
-    server.Reply("425 Can't open passive connection")
-        .ReplyPassive()
-        .Reply("350 Restarting at 0")
-        .Reply("553 Could not create file.");
-    StartServer();
-    client.Connect();
-    const std::string path = WriteFile("e.zip", "data");
-    EXPECT_THROW(client.StoreFile(path, "e.zip", false, 0), EReplyError);
-    try {
-        client.StoreFile(path, "e.zip", false, 0);
-        ADD_FAILURE() << "STOR refusal not raised";
-    } catch (const EReplyError& error) {
-        EXPECT_EQ(error.Code(), 553);
-    }
-    EXPECT_TRUE(client.IsConnected());
-    EXPECT_EQ(FinishServer(), "");
-    EXPECT_THAT(server.Commands(),
-                ElementsAreArray(Join(LoginCommands(), {"PASV", "PASV", "REST 0", "STOR e.zip"})));
-}
-
 TEST_F(FtpDialogue, FinalReplyDecidesTheOutcome) {
-    for (const char* finalReply : {"226 Closing data connection", "225 Data connection open",
-                                   "250 Requested file action okay", "451 Local error in processing"}) {
-        testftp::ScriptedFtpServer single(3000);
-        single.Send("220 ready").Reply("230 in").Reply("500 no FEAT").Reply("200 I").Reply("215 X").Reply("200 I");
-        single.ReplyPassive().Reply("350 Restarting at 0").Reply("125 Go").ReceiveUpload().Send(finalReply);
-        single.Start();
-        client.Port = single.Port();
-        client.SendHost = false;
-        client.Connect();
+    const std::vector<std::string> finalReplies = {"226 Closing data connection", "225 Data connection open",
+                                                   "250 Requested file action okay",
+                                                   "451 Local error in processing"};
+    QueueLogin();
+    for (const std::string& finalReply : finalReplies)
+        server.ReplyPassive().Reply("350 Restarting at 0").Reply("125 Go").ReceiveUpload().Send(finalReply);
+    StartServer();
+    client.Connect();
+    const std::string path = WriteFile("f.zip", Pattern(70000));
+    for (const std::string& finalReply : finalReplies) {
+        SCOPED_TRACE(finalReply);
         const int code = std::stoi(finalReply);
         if (code == 451) {
-            EXPECT_THROW(client.StoreFile(WriteFile("f.zip", Pattern(70000)), "f.zip", false, 0), EReplyError);
+            EXPECT_THROW(client.StoreFile(path, "f.zip", false, 0), EReplyError);
         } else {
-            EXPECT_NO_THROW(client.StoreFile(WriteFile("f.zip", Pattern(70000)), "f.zip", false, 0));
+            EXPECT_NO_THROW(client.StoreFile(path, "f.zip", false, 0));
         }
         EXPECT_EQ(client.LastReply().Code, code);
         EXPECT_TRUE(client.IsConnected());
-        client.Close();
-        EXPECT_EQ(single.Finish(), "") << finalReply;
-        EXPECT_THAT(single.Uploads(), ElementsAre(Pattern(70000))) << finalReply;
     }
-}
-
-TEST_F(FtpDialogue, EmptyFileOpensAndClosesTheDataConnection) {
-    QueueLogin();
-    server.ReplyPassive().Reply("350 Restarting at 0").Reply("150 Go").ReceiveUpload().Send("226 Done");
-    StartServer();
-    client.Connect();
-    client.StoreFile(WriteFile("empty.zip", ""), "empty.zip", false, 0);
     EXPECT_EQ(FinishServer(), "");
-    EXPECT_THAT(server.Uploads(), ElementsAre(""));
+    EXPECT_EQ(server.Uploads(), std::vector<std::string>(finalReplies.size(), Pattern(70000)));
 }
 
 TEST_F(FtpDialogue, DataConnectionResetMidFile) {
     // Large enough that the reset arrives while the client is still sending.
     const std::string path = WriteFile("big.zip", Pattern(48 << 20));
-    for (const char* finalReply : {"426 Connection closed; transfer aborted.", "226 Done anyway"}) {
-        testftp::ScriptedFtpServer dropping(3000);
-        dropping.Send("220 ready").Reply("230 in").Reply("500 no FEAT").Reply("200 I").Reply("215 X").Reply("200 I");
-        dropping.ReplyPassive().Reply("350 Restarting at 0").Reply("150 Go").ReceiveThenReset(65536).Send(finalReply);
-        dropping.Start();
-        client.Port = dropping.Port();
-        client.SendHost = false;
-        client.Connect();
+    const std::vector<std::string> finalReplies = {"426 Connection closed; transfer aborted.", "226 Done anyway"};
+    QueueLogin();
+    for (const std::string& finalReply : finalReplies)
+        server.ReplyPassive().Reply("350 Restarting at 0").Reply("150 Go").ReceiveThenReset(65536).Send(finalReply);
+    StartServer();
+    client.Connect();
+    for (const std::string& finalReply : finalReplies) {
+        SCOPED_TRACE(finalReply);
         try {
             client.StoreFile(path, "big.zip", false, 0);
             ADD_FAILURE() << "a dropped upload was reported as done";
@@ -124,35 +99,30 @@ TEST_F(FtpDialogue, DataConnectionResetMidFile) {
         }
         EXPECT_EQ(client.LastReply().Code, std::stoi(finalReply));
         EXPECT_TRUE(client.IsConnected());
-        client.Close();
-        EXPECT_EQ(dropping.Finish(), "");
     }
+    EXPECT_EQ(FinishServer(), "");
 }
 
-TEST_F(FtpDialogue, AppendAndWholeFileStoresSendNoRest) {
+// From a restart position, appended from an offset, whole without REST, and empty.
+TEST_F(FtpDialogue, StoreModesSendTheirCommandsAndTheMatchingBytes) {
     QueueLogin();
+    server.ReplyPassive().Reply("350 Restarting at 6").Reply("150 Go").ReceiveUpload().Send("226 Done");
     server.ReplyPassive().Reply("150 Go").ReceiveUpload().Send("226 Done");
     server.ReplyPassive().Reply("150 Go").ReceiveUpload().Send("226 Done");
+    server.ReplyPassive().Reply("350 Restarting at 0").Reply("150 Go").ReceiveUpload().Send("226 Done");
     StartServer();
     client.Connect();
     const std::string path = WriteFile("part.zip", "0123456789");
+    client.StoreFile(path, "part.zip", false, 6);
     client.StoreFile(path, "part.zip", true, 4);
     client.StoreFile(path, "whole.zip", false, -1);
+    client.StoreFile(WriteFile("empty.zip", ""), "empty.zip", false, 0);
     EXPECT_EQ(FinishServer(), "");
-    EXPECT_THAT(server.Commands(), ElementsAreArray(Join(LoginCommands(), {"PASV", "APPE part.zip",
-                                                                           "PASV", "STOR whole.zip"})));
-    EXPECT_THAT(server.Uploads(), ElementsAre("456789", "0123456789"));
-}
-
-TEST_F(FtpDialogue, RestartPositionIsSentAndTheRestOfTheFileFollows) {
-    QueueLogin();
-    server.ReplyPassive().Reply("350 Restarting at 6").Reply("150 Go").ReceiveUpload().Send("226 Done");
-    StartServer();
-    client.Connect();
-    client.StoreFile(WriteFile("part.zip", "0123456789"), "part.zip", false, 6);
-    EXPECT_EQ(FinishServer(), "");
-    EXPECT_EQ(server.Commands()[server.Commands().size() - 2], "REST 6");
-    EXPECT_THAT(server.Uploads(), ElementsAre("6789"));
+    EXPECT_THAT(server.Commands(),
+                ElementsAreArray(Join(LoginCommands(), {"PASV", "REST 6", "STOR part.zip", "PASV",
+                                                        "APPE part.zip", "PASV", "STOR whole.zip", "PASV",
+                                                        "REST 0", "STOR empty.zip"})));
+    EXPECT_THAT(server.Uploads(), ElementsAre("6789", "456789", "0123456789", ""));
 }
 
 TEST_F(FtpDialogue, MissingLocalFileSendsNothing) {
