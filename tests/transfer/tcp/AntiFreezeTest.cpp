@@ -58,7 +58,7 @@ TEST(AntiFreeze, AWindowHandlerThatClosesTheConnectionDuringAWaitEndsTheWait) {
     CountingPump pump;
     TAntiFreeze antiFreeze(pump);
     antiFreeze.IdleSlice = 30;
-    testnet::ScriptedServer server([](testnet::TestPeer& peer) { peer.WaitClosed(3000); });
+    testnet::ScriptedServer server(SendsThenWaits(""));
     TTcpConnection connection;
     OpenTo(connection, server, 5000);
     pump.Reset();

@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,15 +22,10 @@ namespace tramex::testing {
 namespace {
 
 using testnet::ScriptedServer;
-using testnet::TestPeer;
 
 TEST(TcpConnect, LocalhostInAnyCaseReachesTheLoopbackAddress) {
     const std::vector<std::string> names = {"localhost", "LOCALHOST", "LocalHost"};
-    std::vector<ScriptedServer::Script> scripts(names.size(), [](TestPeer& peer) {
-        peer.Send("220 ready\r\n");
-        peer.WaitClosed(2000);
-    });
-    ScriptedServer server(scripts);
+    ScriptedServer server(std::vector<ScriptedServer::Script>(names.size(), SendsThenWaits("220 ready\r\n")));
     for (const std::string& name : names) {
         TTcpConnection connection;
         connection.Host = name;
@@ -41,40 +38,33 @@ TEST(TcpConnect, LocalhostInAnyCaseReachesTheLoopbackAddress) {
     EXPECT_EQ(server.Finish(), "");
 }
 
-TEST(TcpConnect, RefusedConnectRaisesTheRefusedTextAndLeavesTheConnectionClosed) {
-    testnet::CountingPump pump;
-    TAntiFreeze antiFreeze(pump);
-    TTcpConnection connection;
-    connection.Host = "127.0.0.1";
-    connection.Port = testnet::UnusedLoopbackPort();
-    try {
-        connection.Open();
-        ADD_FAILURE() << "the connect was not refused";
-    } catch (const ESocketError& error) {
-        EXPECT_EQ(error.code(), 10061);
-        EXPECT_STREQ(error.what(), "Socket Error # 10061\r\nConnection refused.");
+// With the anti-freeze the connect runs on a worker while this thread gives
+// idle turns; without it the connect blocks. Both report alike.
+TEST(TcpConnect, RefusedAndUnknownPeersRaiseTheirTextAndLeaveTheConnectionClosed) {
+    struct Case {
+        std::string Host;
+        uint16_t Port;
+        bool WithAntiFreeze;
+        std::string Message;
+    };
+    const std::string refused = "Socket Error # 10061\r\nConnection refused.";
+    const Case cases[] = {
+        {"127.0.0.1", testnet::UnusedLoopbackPort(), true, refused},
+        {"127.0.0.1", testnet::UnusedLoopbackPort(), false, refused},
+        {"no-such-host.invalid", 21, false, "Socket Error # 11001\r\nHost not found."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Host + (c.WithAntiFreeze ? " with the anti-freeze" : ""));
+        testnet::CountingPump pump;
+        std::optional<TAntiFreeze> antiFreeze;
+        if (c.WithAntiFreeze) antiFreeze.emplace(pump);
+        TTcpConnection connection;
+        connection.Host = c.Host;
+        connection.Port = c.Port;
+        ExpectError<ESocketError>([&] { connection.Open(); }, c.Message);
+        EXPECT_FALSE(connection.IsOpen());
+        EXPECT_EQ(pump.Turns() >= 1, c.WithAntiFreeze);
     }
-    EXPECT_FALSE(connection.IsOpen());
-    // The connect ran on the worker while this thread gave idle turns.
-    EXPECT_GE(pump.Turns(), 1);
-}
-
-TEST(TcpConnect, PlainBlockingConnectWithoutTheAntiFreezeReportsTheSameRefusal) {
-    TTcpConnection connection;
-    connection.Host = "127.0.0.1";
-    connection.Port = testnet::UnusedLoopbackPort();
-    ExpectError<ESocketError>([&] { connection.Open(); },
-                              "Socket Error # 10061\r\nConnection refused.");
-    EXPECT_FALSE(connection.IsOpen());
-}
-
-TEST(TcpConnect, UnknownHostRaisesHostNotFound) {
-    TTcpConnection connection;
-    connection.Host = "no-such-host.invalid";
-    connection.Port = 21;
-    ExpectError<ESocketError>([&] { connection.Open(); },
-                              "Socket Error # 11001\r\nHost not found.");
-    EXPECT_FALSE(connection.IsOpen());
 }
 
 // A listener whose accept queue is full drops further connection requests, so
@@ -110,63 +100,58 @@ class FullListener {
     std::vector<int> fillers_;
 };
 
-TEST(TcpConnect, ConnectLimitUsedUpRaisesConnectTimedOutWithIdleTurnsEveryStep) {
+// Each case: how the limit is set, the idle turns given, and the time it takes.
+TEST(TcpConnect, ConnectLimitUsedUpRaisesConnectTimedOut) {
+    struct Case {
+        const char* Name;
+        std::function<void(testnet::CountingPump&, TAntiFreeze&, TTcpConnection&)> Arrange;
+        int Turns;
+        int AtLeastMs;
+    };
+    const Case cases[] = {
+        {"anti-freeze limit for ConnectTimeout 0: one idle turn every step",
+         [](auto&, auto&, TTcpConnection& connection) {
+             connection.AntiFreezeConnectLimitMs = 500;
+             connection.ConnectStepMs = 50;
+         },
+         10, 490},
+        // Five steps of 40 ms (the slice is the step), each followed by a 100 ms handler.
+        {"time spent in window handlers does not count against the limit",
+         [](testnet::CountingPump& pump, TAntiFreeze& antiFreeze, TTcpConnection& connection) {
+             pump.onTurn = [] { usleep(100 * 1000); };
+             antiFreeze.IdleSlice = 40;
+             connection.ConnectTimeout = 200;
+         },
+         5, 690},
+        {"off the main thread the explicit limit applies without turns",
+         [](testnet::CountingPump& pump, auto&, TTcpConnection& connection) {
+             pump.mainThread = std::thread::id();
+             connection.ConnectTimeout = 150;
+         },
+         0, 140},
+    };
     FullListener full;
-    testnet::CountingPump pump;
-    TAntiFreeze antiFreeze(pump);
-    TTcpConnection connection;
-    connection.Host = "127.0.0.1";
-    connection.Port = full.Port();
-    connection.AntiFreezeConnectLimitMs = 500;  // the rule for ConnectTimeout 0
-    connection.ConnectStepMs = 50;
-    const auto start = std::chrono::steady_clock::now();
-    ExpectError<EConnectTimeout>([&] { connection.Open(); }, "Connect timed out.");
-    const auto elapsed = std::chrono::steady_clock::now() - start;
-    EXPECT_GE(elapsed, std::chrono::milliseconds(490));
-    EXPECT_LT(elapsed, std::chrono::milliseconds(2000));
-    EXPECT_EQ(pump.Turns(), 10);
-    EXPECT_FALSE(connection.IsOpen());
-}
-
-TEST(TcpConnect, TimeSpentInWindowHandlersDoesNotCountAgainstTheConnectLimit) {
-    FullListener full;
-    testnet::CountingPump pump;
-    pump.onTurn = [] { usleep(100 * 1000); };
-    TAntiFreeze antiFreeze(pump);
-    antiFreeze.IdleSlice = 40;  // smaller than the step: the slice is the step
-    TTcpConnection connection;
-    connection.Host = "127.0.0.1";
-    connection.Port = full.Port();
-    connection.ConnectTimeout = 200;
-    const auto start = std::chrono::steady_clock::now();
-    ExpectError<EConnectTimeout>([&] { connection.Open(); }, "Connect timed out.");
-    // Five steps of 40 ms, each followed by a 100 ms handler.
-    EXPECT_EQ(pump.Turns(), 5);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(690));
-}
-
-TEST(TcpConnect, ExplicitConnectTimeoutAppliesOffTheMainThreadWithoutTurns) {
-    FullListener full;
-    testnet::CountingPump pump;
-    pump.mainThread = std::thread::id();  // no thread is the main thread
-    TAntiFreeze antiFreeze(pump);
-    TTcpConnection connection;
-    connection.Host = "127.0.0.1";
-    connection.Port = full.Port();
-    connection.ConnectTimeout = 150;
-    ExpectError<EConnectTimeout>([&] { connection.Open(); }, "Connect timed out.");
-    EXPECT_EQ(pump.Turns(), 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        testnet::CountingPump pump;
+        TAntiFreeze antiFreeze(pump);
+        TTcpConnection connection;
+        connection.Host = "127.0.0.1";
+        connection.Port = full.Port();
+        c.Arrange(pump, antiFreeze, connection);
+        const auto start = std::chrono::steady_clock::now();
+        ExpectError<EConnectTimeout>([&] { connection.Open(); }, "Connect timed out.");
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        EXPECT_GE(elapsed, std::chrono::milliseconds(c.AtLeastMs));
+        EXPECT_LT(elapsed, std::chrono::milliseconds(2000));
+        EXPECT_EQ(pump.Turns(), c.Turns);
+        EXPECT_FALSE(connection.IsOpen());
+    }
 }
 
 TEST(TcpConnect, EveryOpenStartsWithAnEmptyBufferAndClearedFlags) {
-    ScriptedServer server(std::vector<ScriptedServer::Script>{[](TestPeer& peer) {
-                                                                  peer.Send("220 old\r\nleft over");
-                                                                  peer.Close();
-                                                              },
-                                                              [](TestPeer& peer) {
-                                                                  peer.Send("220 new\r\n");
-                                                                  peer.WaitClosed(2000);
-                                                              }});
+    ScriptedServer server(std::vector<ScriptedServer::Script>{SendsThenCloses("220 old\r\nleft over"),
+                                                              SendsThenWaits("220 new\r\n")});
     TTcpConnection connection;
     OpenTo(connection, server);
     EXPECT_EQ(connection.ReadNonEmptyLine(), "220 old");

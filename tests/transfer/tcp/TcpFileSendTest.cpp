@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/net/CountingPump.h"
 #include "tests/transfer/tcp/TcpTestHelpers.h"
+#include "transfer/AntiFreeze.h"
 
 namespace tramex::testing {
 namespace {
@@ -115,51 +117,56 @@ bool SigpipeBlockedOrPending() {
     return sigismember(&blocked, SIGPIPE) == 1 || sigismember(&pending, SIGPIPE) == 1;
 }
 
-TEST(TcpFileSend, DirectPiecesStayWithinTheSendBufferAndTheFileArrivesIntact) {
-    const std::string content = RandomBytes(5 * 32768 + 123);
-    TempFile file(content);
-    ScriptedServer server([](TestPeer& peer) { peer.ReadUntilClosed(5000); });
-    SendLog log;
-    auto socket = std::make_unique<RecordingSocket>(log);
-    TTcpClient data(std::move(socket));
-    OpenTo(data, server);
-    LocalFile local(file.Path());
-    local.Seek(5000);  // the whole file is sent whatever the position
-    data.WriteFileData(local, true);
-    data.Close();
-    ASSERT_EQ(server.Finish(), "");
-    EXPECT_TRUE(server.Received().at(0) == content);
-    ASSERT_FALSE(log.directRequests.empty()) << "the file was not sent directly";
-    EXPECT_LE(Largest(log.directRequests), 32768u);
-    EXPECT_GE(log.directRequests.size(), 6u);
-    EXPECT_EQ(log.directBytes, content.size());
-    EXPECT_TRUE(log.plainSends.empty());
-    EXPECT_FALSE(log.endOfFileSeen) << "a piece was asked for beyond the count";
-}
-
-TEST(TcpFileSend, SmallerSendBufferAndRestOfFileAreHonoured) {
-    const std::string content = RandomBytes(20000);
-    TempFile file(content);
-    ScriptedServer server([](TestPeer& peer) { peer.ReadUntilClosed(5000); });
-    SendLog log;
-    TTcpClient data(std::make_unique<RecordingSocket>(log));
-    data.SendBufferSize = 1000;
-    OpenTo(data, server);
-    LocalFile local(file.Path());
-    local.Seek(4321);
-    data.WriteFileData(local, false);
-    EXPECT_EQ(local.Position(), static_cast<int64_t>(content.size()));
-    data.Close();
-    ASSERT_EQ(server.Finish(), "");
-    EXPECT_TRUE(server.Received().at(0) == content.substr(4321));
-    EXPECT_LE(Largest(log.directRequests), 1000u);
-    EXPECT_GE(log.directRequests.size(), 16u);
+// Each case: file size, send buffer, position before the send, whole file or
+// the rest. The pieces are sent straight from the file, never beyond its end,
+// and the anti-freeze gets no turns while sending.
+TEST(TcpFileSend, FileDataArrivesFromTheRightPositionInPiecesWithinTheSendBuffer) {
+    struct Case {
+        size_t Size;
+        int SendBuffer;
+        int64_t Position;
+        bool Whole;
+    };
+    const Case cases[] = {
+        {5 * 32768 + 123, 32768, 5000, true},  // the whole file whatever the position
+        {40000, 32768, 32769, false},
+        {20000, 1000, 4321, false},
+        {0, 32768, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.Size) + " bytes from " + std::to_string(c.Position) +
+                     (c.Whole ? ", whole file" : ", rest of the file"));
+        const std::string content = RandomBytes(c.Size);
+        const std::string expected = c.Whole ? content : content.substr(c.Position);
+        TempFile file(content);
+        testnet::CountingPump pump;
+        TAntiFreeze antiFreeze(pump);
+        ScriptedServer server(ReceivesAll());
+        SendLog log;
+        TTcpClient data(std::make_unique<RecordingSocket>(log));
+        data.SendBufferSize = c.SendBuffer;
+        OpenTo(data, server);
+        LocalFile local(file.Path());
+        local.Seek(c.Position);
+        pump.Reset();
+        data.WriteFileData(local, c.Whole);
+        EXPECT_EQ(pump.Turns(), 0);
+        EXPECT_EQ(local.Position(), static_cast<int64_t>(c.Size));
+        data.Close();
+        ASSERT_EQ(server.Finish(), "");
+        EXPECT_TRUE(server.Received().at(0) == expected);
+        EXPECT_EQ(log.directBytes, expected.size());
+        EXPECT_LE(Largest(log.directRequests), static_cast<size_t>(c.SendBuffer));
+        EXPECT_GE(log.directRequests.size(), (expected.size() + c.SendBuffer - 1) / c.SendBuffer);
+        EXPECT_TRUE(log.plainSends.empty());
+        EXPECT_FALSE(log.endOfFileSeen) << "a piece was asked for beyond the count";
+    }
 }
 
 TEST(TcpFileSend, FileShrinkingMidSendRaisesNoDataToReadAfterWhatItStillHeld) {
     const std::string content = RandomBytes(4 * 32768);
     TempFile file(content);
-    ScriptedServer server([](TestPeer& peer) { peer.ReadUntilClosed(5000); });
+    ScriptedServer server(ReceivesAll());
     SendLog log;
     auto socket = std::make_unique<RecordingSocket>(log);
     const std::string path = file.Path();
@@ -185,7 +192,7 @@ TEST(TcpFileSend, RefusedDirectSendingContinuesByReadingFromTheFilePosition) {
     for (const int refuseFrom : {0, 2}) {
         SCOPED_TRACE("direct sending refused from piece " + std::to_string(refuseFrom));
         TempFile file(content);
-        ScriptedServer server([](TestPeer& peer) { peer.ReadUntilClosed(5000); });
+        ScriptedServer server(ReceivesAll());
         SendLog log;
         auto socket = std::make_unique<RecordingSocket>(log);
         socket->refuseFromPiece = refuseFrom;

@@ -35,10 +35,7 @@ TEST(TcpLineReading, CrLfAndBareLfEndingsReadAlikeAndBlankLinesAreSkipped) {
 }
 
 TEST(TcpLineReading, ReadLineKeepsBlankLinesAndDropsOnlyTheCrBeforeLf) {
-    ScriptedServer server([](TestPeer& peer) {
-        peer.Send("a\r\n\r\nb\rc\n");
-        peer.WaitClosed(2000);
-    });
+    ScriptedServer server(SendsThenWaits("a\r\n\r\nb\rc\n"));
     TTcpConnection connection;
     OpenTo(connection, server);
     EXPECT_EQ(connection.ReadLine(), "a");
@@ -50,10 +47,7 @@ TEST(TcpLineReading, ReadLineKeepsBlankLinesAndDropsOnlyTheCrBeforeLf) {
 }
 
 TEST(TcpLineReading, LastLineBeforeThePeersCloseIsReturnedAndOnlyTheNextReadFails) {
-    ScriptedServer server([](TestPeer& peer) {
-        peer.Send("221 Goodbye.\r\n");
-        peer.Close();
-    });
+    ScriptedServer server(SendsThenCloses("221 Goodbye.\r\n"));
     TTcpConnection connection;
     OpenTo(connection, server);
     ASSERT_EQ(server.Finish(), "");
@@ -66,10 +60,7 @@ TEST(TcpLineReading, LastLineBeforeThePeersCloseIsReturnedAndOnlyTheNextReadFail
 }
 
 TEST(TcpLineReading, IsOpenStaysTrueWhileUnreadDataRemainAfterThePeerClosed) {
-    ScriptedServer server([](TestPeer& peer) {
-        peer.Send("150 one\r\n226 two\r\n");
-        peer.Close();
-    });
+    ScriptedServer server(SendsThenCloses("150 one\r\n226 two\r\n"));
     TTcpConnection connection;
     OpenTo(connection, server);
     ASSERT_EQ(server.Finish(), "");
@@ -83,10 +74,7 @@ TEST(TcpLineReading, IsOpenStaysTrueWhileUnreadDataRemainAfterThePeerClosed) {
 }
 
 TEST(TcpLineReading, UnfinishedLastLineKeepsTheConnectionCountedOpenUntilDiscarded) {
-    ScriptedServer server([](TestPeer& peer) {
-        peer.Send("226 no end");
-        peer.Close();
-    });
+    ScriptedServer server(SendsThenCloses("226 no end"));
     TTcpConnection connection;
     OpenTo(connection, server);
     ASSERT_EQ(server.Finish(), "");
@@ -100,10 +88,8 @@ TEST(TcpLineReading, UnfinishedLastLineKeepsTheConnectionCountedOpenUntilDiscard
 TEST(TcpLineReading, LineLengthLimitCountsTheCrAndLeavesTheConnectionOpen) {
     const std::string longest(16383, 'x');
     const std::string tooLong(16384, 'y');
-    ScriptedServer server([&](TestPeer& peer) {
-        peer.Send(longest + "\r\n" + std::string(16384, 'z') + "\n" + tooLong + "\r\n");
-        peer.WaitClosed(3000);
-    });
+    ScriptedServer server(
+        SendsThenWaits(longest + "\r\n" + std::string(16384, 'z') + "\n" + tooLong + "\r\n"));
     TTcpConnection connection;
     OpenTo(connection, server);
     EXPECT_EQ(connection.ReadLine(), longest);
@@ -165,7 +151,7 @@ TEST(TcpLineReading, SilentServerTimesOutWithIdleTurnsAboutEverySlice) {
 }
 
 TEST(TcpLineReading, WithoutTheAntiFreezeAReadTimeOutIsOneWaitAndReturnsAnEmptyLine) {
-    ScriptedServer server([](TestPeer& peer) { peer.WaitClosed(3000); });
+    ScriptedServer server(SendsThenWaits(""));
     TTcpConnection connection;
     OpenTo(connection, server, 150);
     const auto start = std::chrono::steady_clock::now();
@@ -215,11 +201,8 @@ TEST(TcpLineReading, ResetByThePeerRaisesTheResetTextAndClosesTheConnection) {
 }
 
 TEST(TcpLineReading, SingleByteLinesTurnEachByteIntoItsCodePointAndUtf8LinesStayAsSent) {
-    ScriptedServer server([](TestPeer& peer) {
-        peer.Send("257 \"/a\xF1o\xA0\" created\r\n");
-        peer.Send("257 \"/a\xC3\xB1o\" created\r\n");
-        peer.WaitClosed(2000);
-    });
+    ScriptedServer server(
+        SendsThenWaits("257 \"/a\xF1o\xA0\" created\r\n257 \"/a\xC3\xB1o\" created\r\n"));
     TTcpConnection connection;
     OpenTo(connection, server);
     EXPECT_EQ(connection.ReadNonEmptyLine(), "257 \"/a\xC3\xB1o\xC2\xA0\" created");

@@ -25,6 +25,24 @@ inline void OpenTo(TTcpConnection& connection, const testnet::ScriptedServer& se
     connection.Open();
 }
 
+// Server scripts: send bytes, then wait for the client's close or close at once;
+// or record everything the client sends until it closes.
+inline testnet::ScriptedServer::Script SendsThenWaits(std::string bytes, int limitMs = 3000) {
+    return [bytes, limitMs](testnet::TestPeer& peer) {
+        peer.Send(bytes);
+        peer.WaitClosed(limitMs);
+    };
+}
+inline testnet::ScriptedServer::Script SendsThenCloses(std::string bytes) {
+    return [bytes](testnet::TestPeer& peer) {
+        peer.Send(bytes);
+        peer.Close();
+    };
+}
+inline testnet::ScriptedServer::Script ReceivesAll() {
+    return [](testnet::TestPeer& peer) { peer.ReadUntilClosed(5000); };
+}
+
 // Runs fn, expecting an error of type E whose message is exactly `message`.
 template <typename E, typename Fn>
 void ExpectError(Fn&& fn, const std::string& message) {
