@@ -40,15 +40,6 @@ TEST(DecimalText, FormatsStoredDigitsWithoutRoundingOrTrailingZeros) {
     EXPECT_EQ(FormatDecimal(-5, 2, ','), "-0,05");
 }
 
-TEST(DecimalText, ProcessSeparatorIsSettable) {
-    const char before = DecimalSeparator();
-    SetDecimalSeparator(',');
-    EXPECT_EQ(DecimalSeparator(), ',');
-    SetDecimalSeparator('.');
-    EXPECT_EQ(DecimalSeparator(), '.');
-    SetDecimalSeparator(before);
-}
-
 TEST(DecimalText, ParsesExactlyAndRefusesWhatItCannotKeep) {
     EXPECT_EQ(ParseDecimal("-2.50", 2), -250);
     EXPECT_EQ(ParseDecimal("0.05", 2), 5);

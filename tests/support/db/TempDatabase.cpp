@@ -72,27 +72,27 @@ std::unique_ptr<TempDatabase> TempDatabase::OnServer(std::string* reason) {
     return database;
 }
 
+void TempDatabase::SetEntries(Connection& connection) const {
+    connection.SetEntry("Database", location_);
+    connection.SetEntry("User_Name", user_);
+    connection.SetEntry("Password", password_);
+}
+
 void TempDatabase::Create() {
-    connection_->SetEntry("Database", location_);
-    connection_->SetEntry("User_Name", user_);
-    connection_->SetEntry("Password", password_);
+    SetEntries(*connection_);
     connection_->CreateDatabase();
 }
 
 std::unique_ptr<Connection> TempDatabase::Connect() const {
     auto connection = std::make_unique<Connection>();
-    connection->SetEntry("Database", location_);
-    connection->SetEntry("User_Name", user_);
-    connection->SetEntry("Password", password_);
+    SetEntries(*connection);
     connection->Open();
     return connection;
 }
 
 TempDatabase::~TempDatabase() {
     try {
-        connection_->SetEntry("Database", location_);
-        connection_->SetEntry("User_Name", user_);
-        connection_->SetEntry("Password", password_);
+        SetEntries(*connection_);
         connection_->DropDatabase();
     } catch (const std::exception&) {
         // A test that broke the connection still gets its folder removed below.

@@ -32,6 +32,7 @@ class TempDatabase {
   private:
     TempDatabase(std::string location, std::string folder, std::string user, std::string password);
     void Create();
+    void SetEntries(Connection& connection) const;
 
     std::string location_;
     std::string folder_;  // removed at the end when we made it

@@ -15,7 +15,7 @@
 namespace tramex::testftp {
 
 enum class StepKind {
-    Send, Reply, LateReply, Ignore, Passive, Upload, UploadThenReset, Raw, ReplyAndClose, Accept
+    Send, Reply, LateReply, Ignore, Passive, Upload, UploadThenReset, ReplyAndClose, Accept
 };
 
 struct ScriptedFtpServer::Step {
@@ -55,46 +55,25 @@ void ScriptedFtpServer::AcceptControl() {
     ++connections_;
 }
 
-ScriptedFtpServer& ScriptedFtpServer::Send(const std::string& reply) {
-    steps_.push_back({StepKind::Send, reply});
+ScriptedFtpServer& ScriptedFtpServer::Add(Step step) {
+    steps_.push_back(std::move(step));
     return *this;
 }
-ScriptedFtpServer& ScriptedFtpServer::Reply(const std::string& reply) {
-    steps_.push_back({StepKind::Reply, reply});
-    return *this;
-}
+ScriptedFtpServer& ScriptedFtpServer::Send(const std::string& reply) { return Add({StepKind::Send, reply}); }
+ScriptedFtpServer& ScriptedFtpServer::Reply(const std::string& reply) { return Add({StepKind::Reply, reply}); }
 ScriptedFtpServer& ScriptedFtpServer::ReplyAfter(int delayMs, const std::string& reply) {
-    steps_.push_back({StepKind::LateReply, reply, delayMs});
-    return *this;
+    return Add({StepKind::LateReply, reply, delayMs});
 }
-ScriptedFtpServer& ScriptedFtpServer::Ignore() {
-    steps_.push_back({StepKind::Ignore, ""});
-    return *this;
-}
-ScriptedFtpServer& ScriptedFtpServer::ReplyPassive() {
-    steps_.push_back({StepKind::Passive, ""});
-    return *this;
-}
-ScriptedFtpServer& ScriptedFtpServer::ReceiveUpload() {
-    steps_.push_back({StepKind::Upload, ""});
-    return *this;
-}
+ScriptedFtpServer& ScriptedFtpServer::Ignore() { return Add({StepKind::Ignore, ""}); }
+ScriptedFtpServer& ScriptedFtpServer::ReplyPassive() { return Add({StepKind::Passive, ""}); }
+ScriptedFtpServer& ScriptedFtpServer::ReceiveUpload() { return Add({StepKind::Upload, ""}); }
 ScriptedFtpServer& ScriptedFtpServer::ReceiveThenReset(std::size_t count) {
-    steps_.push_back({StepKind::UploadThenReset, "", 0, count});
-    return *this;
-}
-ScriptedFtpServer& ScriptedFtpServer::SendRaw(const std::string& bytes) {
-    steps_.push_back({StepKind::Raw, bytes});
-    return *this;
+    return Add({StepKind::UploadThenReset, "", 0, count});
 }
 ScriptedFtpServer& ScriptedFtpServer::ReplyAndClose(const std::string& reply) {
-    steps_.push_back({StepKind::ReplyAndClose, reply});
-    return *this;
+    return Add({StepKind::ReplyAndClose, reply});
 }
-ScriptedFtpServer& ScriptedFtpServer::AcceptNextConnection() {
-    steps_.push_back({StepKind::Accept, ""});
-    return *this;
-}
+ScriptedFtpServer& ScriptedFtpServer::AcceptNextConnection() { return Add({StepKind::Accept, ""}); }
 
 void ScriptedFtpServer::Start() { thread_ = std::thread(&ScriptedFtpServer::Run, this); }
 
@@ -124,7 +103,6 @@ void ScriptedFtpServer::Play(const Step& step) {
     switch (step.Kind) {
         case StepKind::Accept: AcceptControl(); break;
         case StepKind::Send: peer_->Send(step.Text + "\r\n"); break;
-        case StepKind::Raw: peer_->Send(step.Text); break;
         case StepKind::Reply:
             ReadCommand();
             peer_->Send(step.Text + "\r\n");

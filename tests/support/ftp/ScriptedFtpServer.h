@@ -35,8 +35,6 @@ public:
     ScriptedFtpServer& ReceiveUpload();
     // Accepts the data connection, reads `count` bytes, then resets it.
     ScriptedFtpServer& ReceiveThenReset(std::size_t count);
-    // Sends bytes exactly as given (no CR LF added).
-    ScriptedFtpServer& SendRaw(const std::string& bytes);
     // Answers the next command and closes the control connection, the reply
     // and the close travelling in one segment so the client sees both at once.
     ScriptedFtpServer& ReplyAndClose(const std::string& reply);
@@ -58,6 +56,7 @@ public:
 
 private:
     struct Step;
+    ScriptedFtpServer& Add(Step step);
     void Run();
     void Play(const Step& step);
     std::string ReadCommand();
