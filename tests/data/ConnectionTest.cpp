@@ -78,7 +78,8 @@ TEST(Connection, MissingDatabaseRaisesTheDatabaseErrorWithServerText) {
                   0u)
             << message;
         EXPECT_NE(message.find("No such file or directory"), std::string::npos) << message;
-        for (std::size_t at = message.find('\n'); at != std::string::npos; at = message.find('\n', at + 1))
+        for (std::size_t at = message.find('\n'); at != std::string::npos;
+             at = message.find('\n', at + 1))
             EXPECT_EQ(message[at - 1], '\r') << "every line break is CR LF: " << message;
     }
     EXPECT_FALSE(connection.Connected());

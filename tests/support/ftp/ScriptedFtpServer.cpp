@@ -15,7 +15,15 @@
 namespace tramex::testftp {
 
 enum class StepKind {
-    Send, Reply, LateReply, Ignore, Passive, Upload, UploadThenReset, ReplyAndClose, Accept
+    Send,
+    Reply,
+    LateReply,
+    Ignore,
+    Passive,
+    Upload,
+    UploadThenReset,
+    ReplyAndClose,
+    Accept
 };
 
 struct ScriptedFtpServer::Step {
@@ -59,8 +67,12 @@ ScriptedFtpServer& ScriptedFtpServer::Add(Step step) {
     steps_.push_back(std::move(step));
     return *this;
 }
-ScriptedFtpServer& ScriptedFtpServer::Send(const std::string& reply) { return Add({StepKind::Send, reply}); }
-ScriptedFtpServer& ScriptedFtpServer::Reply(const std::string& reply) { return Add({StepKind::Reply, reply}); }
+ScriptedFtpServer& ScriptedFtpServer::Send(const std::string& reply) {
+    return Add({StepKind::Send, reply});
+}
+ScriptedFtpServer& ScriptedFtpServer::Reply(const std::string& reply) {
+    return Add({StepKind::Reply, reply});
+}
 ScriptedFtpServer& ScriptedFtpServer::ReplyAfter(int delayMs, const std::string& reply) {
     return Add({StepKind::LateReply, reply, delayMs});
 }
@@ -101,8 +113,12 @@ std::string ScriptedFtpServer::ReadCommand() {
 
 void ScriptedFtpServer::Play(const Step& step) {
     switch (step.Kind) {
-        case StepKind::Accept: AcceptControl(); break;
-        case StepKind::Send: peer_->Send(step.Text + "\r\n"); break;
+        case StepKind::Accept:
+            AcceptControl();
+            break;
+        case StepKind::Send:
+            peer_->Send(step.Text + "\r\n");
+            break;
         case StepKind::Reply:
             ReadCommand();
             peer_->Send(step.Text + "\r\n");
@@ -115,7 +131,9 @@ void ScriptedFtpServer::Play(const Step& step) {
             } catch (const testnet::TestNetError&) {
             }
             break;
-        case StepKind::Ignore: ReadCommand(); break;
+        case StepKind::Ignore:
+            ReadCommand();
+            break;
         case StepKind::Passive: {
             ReadCommand();
             dataListener_ = std::make_unique<testnet::TestListener>();

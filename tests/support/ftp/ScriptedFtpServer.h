@@ -16,7 +16,7 @@
 namespace tramex::testftp {
 
 class ScriptedFtpServer {
-public:
+  public:
     explicit ScriptedFtpServer(int waitLimitMs = 5000);
     ~ScriptedFtpServer();
 
@@ -54,7 +54,7 @@ public:
     std::vector<std::string> Uploads() const;
     int ConnectionCount() const;
 
-private:
+  private:
     struct Step;
     ScriptedFtpServer& Add(Step step);
     void Run();

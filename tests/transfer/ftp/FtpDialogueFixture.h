@@ -19,15 +19,16 @@
 namespace tramex {
 
 class FtpDialogue : public ::testing::Test {
-protected:
+  protected:
     FtpDialogue() {
         client.Host = "localhost";
         client.Username = "tramex";
         client.Password = "secret";
         client.ReadTimeout = 3000;
-        folder = std::filesystem::temp_directory_path() /
-                 ("tramex-ftp-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                  "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder =
+            std::filesystem::temp_directory_path() /
+            ("tramex-ftp-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(folder);
     }
     ~FtpDialogue() override { std::filesystem::remove_all(folder); }
@@ -58,7 +59,8 @@ protected:
     }
 
     std::vector<std::string> LoginCommands(bool withClnt = false) const {
-        std::vector<std::string> commands = {"HOST localhost", "USER tramex", "PASS secret", "FEAT"};
+        std::vector<std::string> commands = {"HOST localhost", "USER tramex", "PASS secret",
+                                             "FEAT"};
         if (withClnt) commands.push_back("CLNT Tramex2 FTP 1.0");
         for (const char* c : {"TYPE I", "SYST", "TYPE I"}) commands.push_back(c);
         return commands;
@@ -78,7 +80,8 @@ protected:
 
     static std::string Pattern(std::size_t size) {
         std::string bytes(size, '\0');
-        for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+        for (std::size_t i = 0; i < size; ++i)
+            bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
         return bytes;
     }
 

@@ -44,7 +44,10 @@ TEST_F(FtpDialogue, WholeUploadOfTheExportRunOnTheWire) {
 
 TEST_F(FtpDialogue, PreliminaryGreetingThenReadyAndNumericHostInBrackets) {
     client.Host = "127.0.0.1";
-    server.Send("120 Service ready in a moment").Send("220-Welcome").Send(" to the").Send("220 server");
+    server.Send("120 Service ready in a moment")
+        .Send("220-Welcome")
+        .Send(" to the")
+        .Send("220 server");
     server.Reply("220 Virtual host selected")
         .Reply("230 Logged in without password")
         .Reply("502 no FEAT")
@@ -79,8 +82,8 @@ TEST_F(FtpDialogue, ServerThatHangsUpAfterRefusingHostIsDialledAgainWithoutHost)
     EXPECT_EQ(client.ServerDescription(), "second");
     EXPECT_EQ(FinishServer(), "");
     EXPECT_EQ(server.ConnectionCount(), 2);
-    EXPECT_THAT(server.Commands(), ElementsAre("HOST localhost", "USER tramex", "PASS secret", "FEAT",
-                                               "TYPE I", "SYST", "TYPE I"));
+    EXPECT_THAT(server.Commands(), ElementsAre("HOST localhost", "USER tramex", "PASS secret",
+                                               "FEAT", "TYPE I", "SYST", "TYPE I"));
 }
 
 // Each case: the server's lines, the error the connect raises (code 0: a
@@ -97,18 +100,30 @@ TEST_F(FtpDialogue, RefusalDuringConnectEndsItWithQuitOnlyWhenTheServerStillServ
         {{"421 Too many users, try later"}, 421, "Too many users, try later\r\n", {}},
         {{"530 Not welcome here"}, 530, "Not welcome here\r\n", {}},
         {{"220 ready", "200 HOST ok", "331 Password required", "530 Login incorrect.", "221 Bye"},
-         530, "Login incorrect.\r\n", {"HOST localhost", "USER tramex", "PASS secret", "QUIT"}},
+         530,
+         "Login incorrect.\r\n",
+         {"HOST localhost", "USER tramex", "PASS secret", "QUIT"}},
         {{"220 ready", "200 HOST ok", "331 Password required", "332-Need account\r\n332 for login.",
           "221 Bye"},
-         332, "Need account\r\nfor login.\r\n", {"HOST localhost", "USER tramex", "PASS secret", "QUIT"}},
-        {{"220 ready", "200 HOST ok", "530 Unknown user", "221 Bye"}, 530, "Unknown user\r\n",
+         332,
+         "Need account\r\nfor login.\r\n",
+         {"HOST localhost", "USER tramex", "PASS secret", "QUIT"}},
+        {{"220 ready", "200 HOST ok", "530 Unknown user", "221 Bye"},
+         530,
+         "Unknown user\r\n",
          {"HOST localhost", "USER tramex", "QUIT"}},
-        {{"220 ready", "200 HOST ok", "331 Password required", "xyz garbled", "221 Bye"}, 0,
-         "Reply Code is not valid: xyz", {"HOST localhost", "USER tramex", "PASS secret", "QUIT"}},
-        {{"220 ready", "200 HOST ok", "230 in", "421 Shutting down"}, 421, "Shutting down\r\n",
+        {{"220 ready", "200 HOST ok", "331 Password required", "xyz garbled", "221 Bye"},
+         0,
+         "Reply Code is not valid: xyz",
+         {"HOST localhost", "USER tramex", "PASS secret", "QUIT"}},
+        {{"220 ready", "200 HOST ok", "230 in", "421 Shutting down"},
+         421,
+         "Shutting down\r\n",
          {"HOST localhost", "USER tramex", "FEAT"}},
         {{"220 ready", "200 HOST ok", "230 in", "500 no FEAT", "200 I", "421-Shutting\r\n421 down"},
-         421, "Shutting\r\ndown\r\n", {"HOST localhost", "USER tramex", "FEAT", "TYPE I", "SYST"}},
+         421,
+         "Shutting\r\ndown\r\n",
+         {"HOST localhost", "USER tramex", "FEAT", "TYPE I", "SYST"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Lines.back());
@@ -121,7 +136,8 @@ TEST_F(FtpDialogue, RefusalDuringConnectEndsItWithQuitOnlyWhenTheServerStillServ
         } catch (const EReplyError& error) {
             EXPECT_EQ(error.Code(), c.Code);
             EXPECT_EQ(error.what(), c.Message);
-            EXPECT_EQ(c.Code == 421, dynamic_cast<const EFtpServiceNotAvailable*>(&error) != nullptr);
+            EXPECT_EQ(c.Code == 421,
+                      dynamic_cast<const EFtpServiceNotAvailable*>(&error) != nullptr);
         } catch (const EProtocolError& error) {
             EXPECT_EQ(c.Code, 0);
             EXPECT_EQ(error.what(), c.Message);
@@ -145,26 +161,31 @@ TEST_F(FtpDialogue, LoginFollowsWhatTheServerAsksFor) {
     const std::vector<std::string> tail = {"FEAT", "TYPE I", "SYST", "TYPE I"};
     const std::vector<Case> cases = {
         {.Account = "ventas",
-         .Lines = {"220 ready", "200 HOST ok", "331 Password required", "332 Need account for login",
-                   "202 Account not needed after all", "500 no FEAT", "200 I", "215 UNIX", "200 I"},
+         .Lines = {"220 ready", "200 HOST ok", "331 Password required",
+                   "332 Need account for login", "202 Account not needed after all", "500 no FEAT",
+                   "200 I", "215 UNIX", "200 I"},
          .Commands = Join({"HOST localhost", "USER tramex", "PASS secret", "ACCT ventas"}, tail),
          .LoginCode = 202},
         {.Lines = {"220 ready", "200 HOST ok", "230 Anonymous access granted", "500 no FEAT",
                    "200 I", "215 UNIX", "200 I"},
          .Commands = Join({"HOST localhost", "USER tramex"}, tail)},
         {.Password = "AbCdEfGhIjK",
-         .Lines = {"220 ready", "200 HOST ok", "331 Response to otp-md5 99 alpha1 required for skey.",
-                   "230 Logged in", "500 no FEAT", "200 I", "215 UNIX", "200 I"},
-         .Commands = Join({"HOST localhost", "USER tramex", "PASS BODE HOP JAKE STOW JUT RAP"}, tail)},
+         .Lines = {"220 ready", "200 HOST ok",
+                   "331 Response to otp-md5 99 alpha1 required for skey.", "230 Logged in",
+                   "500 no FEAT", "200 I", "215 UNIX", "200 I"},
+         .Commands =
+             Join({"HOST localhost", "USER tramex", "PASS BODE HOP JAKE STOW JUT RAP"}, tail)},
         // "u:p" XOR key bytes E5 91 3C XOR challenge 12345 (39 30 00), low byte
         // first: A9 9B 4C, each as "5"+high half, "1"+low half.
-        {.Username = "u", .Password = "p",
+        {.Username = "u",
+         .Password = "p",
          .Lines = {"220 WS_FTP Server 8.0 (12345)", "200 HOST ok", "230 Logged in", "500 no FEAT",
                    "200 I", "215 UNIX", "200 I"},
          .Commands = Join({"HOST localhost", "XAUT 2 ?:><9="}, tail)},
         {.Lines = {"220 Serv-U FTP Server v15.0 ready...", "200 HOST ok", "230 in", "500 no FEAT",
                    "200 I", "215 UNIX", "200 zone noted", "200 I"},
-         .Commands = {"HOST localhost", "USER tramex", "FEAT", "TYPE I", "SYST", "SITE ZONE", "TYPE I"}},
+         .Commands = {"HOST localhost", "USER tramex", "FEAT", "TYPE I", "SYST", "SITE ZONE",
+                      "TYPE I"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Lines[0] + " / " + c.Lines[2]);
@@ -193,7 +214,9 @@ TEST_F(FtpDialogue, FeaturesListingClntUtf8PretAndSiteZoneShapeTheDialogue) {
         .Reply("200 HOST ok")
         .Reply("331 Password required")
         .Reply("230 Logged in")
-        .Reply("211-Extensions supported:\r\n clnt\r\n UTF8\r\n PRET\r\n SITE PSWD;ZONE;SET\r\n211 END")
+        .Reply(
+            "211-Extensions supported:\r\n clnt\r\n UTF8\r\n PRET\r\n SITE PSWD;ZONE;SET\r\n211 "
+            "END")
         .Reply("200 Noted")
         .Reply("200 I")
         .Reply("215 UNIX")
@@ -221,13 +244,17 @@ TEST_F(FtpDialogue, FeaturesListingClntUtf8PretAndSiteZoneShapeTheDialogue) {
 
 TEST_F(FtpDialogue, WithoutFeaturesNamesTravelAsSingleBytesAndNoPretIsSent) {
     QueueLogin("500 FEAT not understood");
-    server.ReplyPassive().Reply("350 Restarting at 0").Reply("150 Go").ReceiveUpload().Send("226 Done");
+    server.ReplyPassive()
+        .Reply("350 Restarting at 0")
+        .Reply("150 Go")
+        .ReceiveUpload()
+        .Send("226 Done");
     StartServer();
     client.Connect();
     client.StoreFile(WriteFile("a.zip", "xyz"), "a\xc3\xb1o.zip", false, 0);
     EXPECT_EQ(FinishServer(), "");
-    EXPECT_THAT(server.Commands(), ElementsAreArray(Join(LoginCommands(), {"PASV", "REST 0",
-                                                                           "STOR a\xf1o.zip"})));
+    EXPECT_THAT(server.Commands(),
+                ElementsAreArray(Join(LoginCommands(), {"PASV", "REST 0", "STOR a\xf1o.zip"})));
 }
 
 TEST_F(FtpDialogue, QuitReplyIsReadOnlyWhenItComesWithinTheWait) {

@@ -13,7 +13,8 @@ namespace tramex {
 namespace {
 
 TEST(FtpFuzzRegressions, KeptInputsAreHandled) {
-    const std::filesystem::path folder = std::filesystem::path(TRAMEX_SOURCE_DIR) / "fuzz" / "regressions";
+    const std::filesystem::path folder =
+        std::filesystem::path(TRAMEX_SOURCE_DIR) / "fuzz" / "regressions";
     if (!std::filesystem::exists(folder)) GTEST_SKIP() << "no kept fuzz inputs in " << folder;
     int inputs = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
@@ -22,7 +23,8 @@ TEST(FtpFuzzRegressions, KeptInputsAreHandled) {
         bytes << file.rdbuf();
         const auto start = std::chrono::steady_clock::now();
         EXPECT_NO_THROW(RunFtpFuzzInput(bytes.str())) << entry.path();
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << entry.path();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2))
+            << entry.path();
         ++inputs;
     }
     EXPECT_GT(inputs, 0);

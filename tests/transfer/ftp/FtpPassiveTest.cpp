@@ -45,9 +45,8 @@ TEST(FtpPassiveReply, NonNumericPortFieldsRaiseTheConversionError) {
 
 TEST(FtpPassiveReply, PrivateReplyAddressGivesWayOnlyToARoutablePeer) {
     const std::string publicPeer = "203.0.113.7";
-    for (const char* privateHost :
-         {"10.0.0.5", "172.16.0.1", "172.20.1.1", "172.31.255.1", "192.168.1.1", "169.254.3.3",
-          "127.0.0.1"})
+    for (const char* privateHost : {"10.0.0.5", "172.16.0.1", "172.20.1.1", "172.31.255.1",
+                                    "192.168.1.1", "169.254.3.3", "127.0.0.1"})
         EXPECT_EQ(PassiveHostFor(privateHost, publicPeer), publicPeer) << privateHost;
     for (const char* kept : {"172.32.1.1", "172.5.1.1", "172.100.1.1", "198.51.100.2", "11.0.0.1"})
         EXPECT_EQ(PassiveHostFor(kept, publicPeer), kept) << kept;

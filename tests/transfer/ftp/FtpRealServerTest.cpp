@@ -28,9 +28,12 @@ struct RealServer {
     std::string RefusedLogin;  // the server's own words for a wrong password
 };
 
+void PrintTo(const RealServer& server, std::ostream* out) { *out << server.Name; }
+
 const RealServer kPyftpdlib{"pyftpdlib", "TRAMEX_FTP_PYFTPDLIB_PORT", "TRAMEX_FTP_PYFTPDLIB_DIR",
                             "Authentication failed."};
-const RealServer kVsftpd{"vsftpd", "TRAMEX_FTP_VSFTPD_PORT", "TRAMEX_FTP_VSFTPD_DIR", "Login incorrect."};
+const RealServer kVsftpd{"vsftpd", "TRAMEX_FTP_VSFTPD_PORT", "TRAMEX_FTP_VSFTPD_DIR",
+                         "Login incorrect."};
 
 std::string Variable(const std::string& name) {
     const char* value = std::getenv(name.c_str());
@@ -47,17 +50,19 @@ std::string ReadWholeFile(const fs::path& path) {
 std::string Pattern(std::size_t size, unsigned seed) {
     std::string bytes(size, '\0');
     unsigned state = seed;
-    for (char& byte : bytes) state = state * 1103515245u + 12345u, byte = static_cast<char>(state >> 16);
+    for (char& byte : bytes)
+        state = state * 1103515245u + 12345u, byte = static_cast<char>(state >> 16);
     return bytes;
 }
 
 class RealFtpServer : public ::testing::TestWithParam<RealServer> {
-protected:
+  protected:
     void SetUp() override {
         port = Variable(GetParam().PortVariable);
         uploadDir = Variable(GetParam().DirVariable);
         if (port.empty() || uploadDir.empty() || Variable("TRAMEX_FTP_USER").empty())
-            GTEST_SKIP() << GetParam().PortVariable << " is not set: run scripts/services/ftp.sh start "
+            GTEST_SKIP() << GetParam().PortVariable
+                         << " is not set: run scripts/services/ftp.sh start "
                          << "(scripts/test.sh does) to test against " << GetParam().Name;
         local = fs::temp_directory_path() / ("tramex-ftp-real-" + std::to_string(getpid()));
         fs::create_directories(local);
@@ -80,13 +85,14 @@ protected:
 // The export run's calls, once per size around the send buffer: connect,
 // store, disconnect, with the same client each time.
 TEST_P(RealFtpServer, UploadLandsByteForByte) {
-    for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{32768}, std::size_t{32769},
-                                   std::size_t{20} << 20}) {
+    for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{32768},
+                                   std::size_t{32769}, std::size_t{20} << 20}) {
         SCOPED_TRACE("size " + std::to_string(size));
         const std::string content = Pattern(size, static_cast<unsigned>(size) + 7);
         const fs::path path = local / "archive.zip";
         std::ofstream(path, std::ios::binary) << content;
-        const std::string remote = "upload-" + std::to_string(getpid()) + "-" + std::to_string(size) + ".zip";
+        const std::string remote =
+            "upload-" + std::to_string(getpid()) + "-" + std::to_string(size) + ".zip";
 
         client.Connect();
         ASSERT_TRUE(client.IsConnected());
@@ -116,7 +122,8 @@ TEST_P(RealFtpServer, RefusedLoginCarriesTheServersText) {
 }
 
 // Runs tramex-ftp-put; returns its exit status and what it wrote on stderr.
-std::pair<int, std::string> RunFtpPut(const std::vector<std::string>& arguments, const fs::path& errors) {
+std::pair<int, std::string> RunFtpPut(const std::vector<std::string>& arguments,
+                                      const fs::path& errors) {
     std::string command = std::string(TRAMEX_BINARY_DIR) + "/tramex-ftp-put";
     for (const std::string& argument : arguments) command += " '" + argument + "'";
     command += " 2>'" + errors.string() + "'";
@@ -136,10 +143,10 @@ TEST_P(RealFtpServer, FtpPutToolUploadsIntoTheDirectoryAndReportsRefusals) {
     std::ofstream(archive, std::ios::binary) << content;
     const fs::path errors = local / "errors.txt";
 
-    const auto [status, stderrText] =
-        RunFtpPut({"--host", "127.0.0.1", "--port", port, "--user", user, "--password",
-                   Variable("TRAMEX_FTP_PASSWORD"), "--dir", incoming.filename().string(), archive.string()},
-                  errors);
+    const auto [status, stderrText] = RunFtpPut(
+        {"--host", "127.0.0.1", "--port", port, "--user", user, "--password",
+         Variable("TRAMEX_FTP_PASSWORD"), "--dir", incoming.filename().string(), archive.string()},
+        errors);
     EXPECT_EQ(status, 0) << stderrText;
     EXPECT_TRUE(ReadWholeFile(incoming / archive.filename()) == content);
 

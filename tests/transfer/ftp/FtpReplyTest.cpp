@@ -20,13 +20,12 @@ TFtpReply ReadFrom(std::deque<std::string>& lines) {
 }
 
 TEST(FtpReplyReader, MultiLineReplyEndsOnlyAtItsOwnCodeAndSpaceOrBareCode) {
-    std::deque<std::string> lines = {"211-Features:", "211-MDTM",  "230 other code",
-                                     "SIZE",          "2110 tail", "211 End",
-                                     "200 next reply"};
+    std::deque<std::string> lines = {"211-Features:", "211-MDTM", "230 other code", "SIZE",
+                                     "2110 tail",     "211 End",  "200 next reply"};
     const TFtpReply reply = ReadFrom(lines);
     EXPECT_EQ(reply.Code, 211);
     EXPECT_EQ(reply.Text, (std::vector<std::string>{"Features:", "MDTM", "230 other code", "SIZE",
-                                                     " tail", "End"}));
+                                                    " tail", "End"}));
     EXPECT_EQ(reply.Message(), "Features:\r\nMDTM\r\n230 other code\r\nSIZE\r\n tail\r\nEnd\r\n");
     ASSERT_EQ(lines.size(), 1u);
 

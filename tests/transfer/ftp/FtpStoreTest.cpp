@@ -45,19 +45,23 @@ TEST_F(FtpDialogue, RefusalAtEachStepRaisesTheReplyAndLeavesTheClientReady) {
     EXPECT_EQ(FinishServer(), "");
     // A refused REST sends no STOR; the refused STOR sends no data.
     EXPECT_THAT(server.Commands(),
-                ElementsAreArray(Join(LoginCommands(), {"CWD incoming", "PASV", "PASV", "REST 0", "PASV",
-                                                        "REST 0", "STOR envio.zip", "PASV", "REST 0",
-                                                        "STOR envio.zip"})));
+                ElementsAreArray(Join(LoginCommands(),
+                                      {"CWD incoming", "PASV", "PASV", "REST 0", "PASV", "REST 0",
+                                       "STOR envio.zip", "PASV", "REST 0", "STOR envio.zip"})));
     EXPECT_THAT(server.Uploads(), ElementsAre("PK"));
 }
 
 TEST_F(FtpDialogue, FinalReplyDecidesTheOutcome) {
-    const std::vector<std::string> finalReplies = {"226 Closing data connection", "225 Data connection open",
-                                                   "250 Requested file action okay",
-                                                   "451 Local error in processing"};
+    const std::vector<std::string> finalReplies = {
+        "226 Closing data connection", "225 Data connection open", "250 Requested file action okay",
+        "451 Local error in processing"};
     QueueLogin();
     for (const std::string& finalReply : finalReplies)
-        server.ReplyPassive().Reply("350 Restarting at 0").Reply("125 Go").ReceiveUpload().Send(finalReply);
+        server.ReplyPassive()
+            .Reply("350 Restarting at 0")
+            .Reply("125 Go")
+            .ReceiveUpload()
+            .Send(finalReply);
     StartServer();
     client.Connect();
     const std::string path = WriteFile("f.zip", Pattern(70000));
@@ -79,10 +83,15 @@ TEST_F(FtpDialogue, FinalReplyDecidesTheOutcome) {
 TEST_F(FtpDialogue, DataConnectionResetMidFile) {
     // Large enough that the reset arrives while the client is still sending.
     const std::string path = WriteFile("big.zip", Pattern(48 << 20));
-    const std::vector<std::string> finalReplies = {"426 Connection closed; transfer aborted.", "226 Done anyway"};
+    const std::vector<std::string> finalReplies = {"426 Connection closed; transfer aborted.",
+                                                   "226 Done anyway"};
     QueueLogin();
     for (const std::string& finalReply : finalReplies)
-        server.ReplyPassive().Reply("350 Restarting at 0").Reply("150 Go").ReceiveThenReset(65536).Send(finalReply);
+        server.ReplyPassive()
+            .Reply("350 Restarting at 0")
+            .Reply("150 Go")
+            .ReceiveThenReset(65536)
+            .Send(finalReply);
     StartServer();
     client.Connect();
     for (const std::string& finalReply : finalReplies) {
@@ -106,10 +115,18 @@ TEST_F(FtpDialogue, DataConnectionResetMidFile) {
 // From a restart position, appended from an offset, whole without REST, and empty.
 TEST_F(FtpDialogue, StoreModesSendTheirCommandsAndTheMatchingBytes) {
     QueueLogin();
-    server.ReplyPassive().Reply("350 Restarting at 6").Reply("150 Go").ReceiveUpload().Send("226 Done");
+    server.ReplyPassive()
+        .Reply("350 Restarting at 6")
+        .Reply("150 Go")
+        .ReceiveUpload()
+        .Send("226 Done");
     server.ReplyPassive().Reply("150 Go").ReceiveUpload().Send("226 Done");
     server.ReplyPassive().Reply("150 Go").ReceiveUpload().Send("226 Done");
-    server.ReplyPassive().Reply("350 Restarting at 0").Reply("150 Go").ReceiveUpload().Send("226 Done");
+    server.ReplyPassive()
+        .Reply("350 Restarting at 0")
+        .Reply("150 Go")
+        .ReceiveUpload()
+        .Send("226 Done");
     StartServer();
     client.Connect();
     const std::string path = WriteFile("part.zip", "0123456789");
@@ -120,8 +137,8 @@ TEST_F(FtpDialogue, StoreModesSendTheirCommandsAndTheMatchingBytes) {
     EXPECT_EQ(FinishServer(), "");
     EXPECT_THAT(server.Commands(),
                 ElementsAreArray(Join(LoginCommands(), {"PASV", "REST 6", "STOR part.zip", "PASV",
-                                                        "APPE part.zip", "PASV", "STOR whole.zip", "PASV",
-                                                        "REST 0", "STOR empty.zip"})));
+                                                        "APPE part.zip", "PASV", "STOR whole.zip",
+                                                        "PASV", "REST 0", "STOR empty.zip"})));
     EXPECT_THAT(server.Uploads(), ElementsAre("6789", "456789", "0123456789", ""));
 }
 
@@ -145,8 +162,9 @@ TEST_F(FtpDialogue, DataConnectionThatCannotBeOpenedLeavesStorUnread) {
     QueueLogin();
     // A 227 naming a port where nothing listens.
     const uint16_t closedPort = testnet::UnusedLoopbackPort();
-    server.Reply("227 Entering Passive Mode (127,0,0,1," + std::to_string(closedPort / 256) + "," +
-                 std::to_string(closedPort % 256) + ")")
+    server
+        .Reply("227 Entering Passive Mode (127,0,0,1," + std::to_string(closedPort / 256) + "," +
+               std::to_string(closedPort % 256) + ")")
         .Reply("350 Restarting at 0")
         .Ignore();
     StartServer();

@@ -25,7 +25,8 @@ using testnet::ScriptedServer;
 
 TEST(TcpConnect, LocalhostInAnyCaseReachesTheLoopbackAddress) {
     const std::vector<std::string> names = {"localhost", "LOCALHOST", "LocalHost"};
-    ScriptedServer server(std::vector<ScriptedServer::Script>(names.size(), SendsThenWaits("220 ready\r\n")));
+    ScriptedServer server(
+        std::vector<ScriptedServer::Script>(names.size(), SendsThenWaits("220 ready\r\n")));
     for (const std::string& name : names) {
         TTcpConnection connection;
         connection.Host = name;
@@ -150,8 +151,8 @@ TEST(TcpConnect, ConnectLimitUsedUpRaisesConnectTimedOut) {
 }
 
 TEST(TcpConnect, EveryOpenStartsWithAnEmptyBufferAndClearedFlags) {
-    ScriptedServer server(std::vector<ScriptedServer::Script>{SendsThenCloses("220 old\r\nleft over"),
-                                                              SendsThenWaits("220 new\r\n")});
+    ScriptedServer server(std::vector<ScriptedServer::Script>{
+        SendsThenCloses("220 old\r\nleft over"), SendsThenWaits("220 new\r\n")});
     TTcpConnection connection;
     OpenTo(connection, server);
     EXPECT_EQ(connection.ReadNonEmptyLine(), "220 old");
