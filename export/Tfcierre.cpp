@@ -134,8 +134,8 @@ void Tfcierre::SpeedButton1Click() {
     if (running_) return;
     running_ = true;
     PanelDisplay display(*Panel5);
-    const bool completed = RunHandler(
-        [&] { RunExport(dm_.Quintor, parametros_, FtpClient1, ScriptWaits, display); });
+    const bool completed =
+        RunHandler([&] { RunExport(dm_.Quintor, parametros_, FtpClient1, ScriptWaits, display); });
     if (!completed) {
         running_ = false;  // stopped on an error: the window stays open for another try
         return;

@@ -41,7 +41,8 @@ std::string DeploymentScriptFile(const std::string& baseName) {
 std::string FindDeploymentScript(const std::string& scriptFile,
                                  const std::string& workingDirectory) {
     std::vector<std::string> directories{workingDirectory, ProgramDirectory()};
-    for (std::string& directory : ExecutableSearchPath()) directories.push_back(std::move(directory));
+    for (std::string& directory : ExecutableSearchPath())
+        directories.push_back(std::move(directory));
     for (const std::string& directory : directories) {
         std::string found = FileIn(directory, scriptFile);
         if (!found.empty()) return found;

@@ -5,6 +5,7 @@
 #include "platform/win/WideText.h"
 
 #include <windows.h>
+// shellapi.h builds on the types windows.h declares.
 #include <shellapi.h>
 
 #include <cstdlib>
@@ -25,7 +26,9 @@ class WindowsScriptProcess : public ScriptProcess {
         if (!process_) return true;
         return ::WaitForSingleObject(process_, static_cast<DWORD>(limitMs)) != WAIT_TIMEOUT;
     }
-    bool Running() override { return process_ && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+    bool Running() override {
+        return process_ && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+    }
 
   private:
     HANDLE process_;
@@ -112,7 +115,8 @@ std::string ProgramDirectory() {
         buffer.resize(buffer.size() * 2);
     }
     const std::size_t separator = buffer.find_last_of(L"\\/");
-    return separator == std::wstring::npos ? std::string() : WideToUtf8(buffer.substr(0, separator));
+    return separator == std::wstring::npos ? std::string()
+                                           : WideToUtf8(buffer.substr(0, separator));
 }
 
 }  // namespace tramex

@@ -177,7 +177,8 @@ TEST_F(DeploymentScripts, ComprimirPacksTheTenFilesAloneAndReplacesAnOlderArchiv
         left.push_back(entry.path().filename().string());
     }
     std::sort(left.begin(), left.end());
-    EXPECT_THAT(left, ElementsAre("C1_P1_201960927.zip", "comprimir.sh", "eliminar.sh", "otro.txt"));
+    EXPECT_THAT(left,
+                ElementsAre("C1_P1_201960927.zip", "comprimir.sh", "eliminar.sh", "otro.txt"));
 
     // Nothing to pack: no archive appears, and the script says why.
     std::filesystem::remove(archive);

@@ -24,7 +24,8 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-std::vector<std::string> Join(std::vector<std::string> first, const std::vector<std::string>& then) {
+std::vector<std::string> Join(std::vector<std::string> first,
+                              const std::vector<std::string>& then) {
     first.insert(first.end(), then.begin(), then.end());
     return first;
 }
@@ -104,8 +105,8 @@ TEST_F(GenerationWindow, UnattendedRunStartsOnActivationAndChangesIntoTheRemoteF
     EXPECT_EQ(server.Finish(), "");
     const std::string archive = ArchiveName(parametros);
     EXPECT_EQ(archive.substr(0, 2), "__");
-    EXPECT_EQ(server.Commands(), Join(LoginCommands(), {"CWD entrada", "PASV", "REST 0",
-                                                        "STOR " + archive, "QUIT"}));
+    EXPECT_EQ(server.Commands(),
+              Join(LoginCommands(), {"CWD entrada", "PASV", "REST 0", "STOR " + archive, "QUIT"}));
     ASSERT_EQ(server.Uploads().size(), 1u);
     EXPECT_EQ(server.Uploads()[0], ReadFile(DataPath(archive)));
 }
@@ -131,7 +132,8 @@ TEST_F(GenerationWindow, EnterRunsLikeF2AndEscapeOrSalirCloseWithoutARun) {
     QueueUploadAndQuit();
     server.Start();
     Tfcierre& cierre = CreateWindow();
-    EXPECT_EQ(RunAsProgram([&] { QTest::keyClick(&cierre, Qt::Key_Return); }), Ending::ProgramEnded);
+    EXPECT_EQ(RunAsProgram([&] { QTest::keyClick(&cierre, Qt::Key_Return); }),
+              Ending::ProgramEnded);
     EXPECT_EQ(server.Finish(), "");
     EXPECT_EQ(server.Uploads().size(), 1u);
 }
@@ -260,7 +262,8 @@ TEST_F(GenerationWindow, KeysArrivingDuringTheUploadAreIgnored) {
 
     const Ending ending = RunAsProgram([&] {
         for (const auto key : {Qt::Key_F2, Qt::Key_Return, Qt::Key_Escape, Qt::Key_F2}) {
-            QCoreApplication::postEvent(&cierre, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier));
+            QCoreApplication::postEvent(&cierre,
+                                        new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier));
         }
         QTest::keyClick(&cierre, Qt::Key_F2);
     });
@@ -303,7 +306,8 @@ TEST_F(GenerationWindow, ScriptWaitsEndWithTheScriptOrAtTheirLimit) {
     EXPECT_GE(took, std::chrono::milliseconds(600));
     EXPECT_LT(took, std::chrono::milliseconds(2900));
     EXPECT_THAT(errors, HasSubstr("comprimir is still running after 300 ms"));
-    EXPECT_THAT(Texts(MessageBox::takeShown()), ElementsAre("No se encontró el archivo a importar."));
+    EXPECT_THAT(Texts(MessageBox::takeShown()),
+                ElementsAre("No se encontró el archivo a importar."));
 }
 
 }  // namespace

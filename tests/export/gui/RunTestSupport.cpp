@@ -27,8 +27,8 @@ std::string RunTool(const QString& program, const QStringList& arguments) {
     tool.start(program, arguments);
     if (!tool.waitForFinished(60000) || tool.exitStatus() != QProcess::NormalExit ||
         tool.exitCode() != 0) {
-        throw std::runtime_error(program.toStdString() + " failed: " +
-                                 tool.readAllStandardError().toStdString());
+        throw std::runtime_error(program.toStdString() +
+                                 " failed: " + tool.readAllStandardError().toStdString());
     }
     return tool.readAllStandardOutput().toStdString();
 }
@@ -132,7 +132,8 @@ Ending ExportRunTest::RunAsProgram(const std::function<void()>& drive, int limit
         if (window) window->exec();
         closed.start(0);
     });
-    QObject::connect(&closed, &QTimer::timeout, [] { QCoreApplication::exit(kWindowClosedStatus); });
+    QObject::connect(&closed, &QTimer::timeout,
+                     [] { QCoreApplication::exit(kWindowClosedStatus); });
     QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(kTimedOutStatus); });
     show.start(0);
     watchdog.start(limitMs);

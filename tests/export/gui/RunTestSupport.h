@@ -22,10 +22,16 @@
 
 namespace tramex::testing {
 
-inline const std::vector<std::string> kExtractFiles = {
-    "Municipios.txt", "TiposDeNegocio.txt", "Vendedores.txt",    "Clientes.txt",
-    "SKU.txt",        "Rutas.txt",          "Inventario.txt",    "Ventas.txt",
-    "ListadodeFacturas.txt",                "TotalesdeControl.txt"};
+inline const std::vector<std::string> kExtractFiles = {"Municipios.txt",
+                                                       "TiposDeNegocio.txt",
+                                                       "Vendedores.txt",
+                                                       "Clientes.txt",
+                                                       "SKU.txt",
+                                                       "Rutas.txt",
+                                                       "Inventario.txt",
+                                                       "Ventas.txt",
+                                                       "ListadodeFacturas.txt",
+                                                       "TotalesdeControl.txt"};
 
 // The demo database file, made on first use by deploy/erp/create-demo-db.sh
 // (company 001, sales around today). Raises std::runtime_error on failure.
