@@ -152,6 +152,26 @@ TEST_F(GenerationWindow, MissingArchiveIsToldAndTheProgramStillEndsWithoutConnec
     EXPECT_THAT(server.Commands(), ::testing::IsEmpty());
 }
 
+TEST_F(GenerationWindow, ServerHangingUpRightAfterTheLoginIsToldAndTheProgramStillEnds) {
+    UseDeploymentScripts();
+    server.Send("220 Destino de prueba listo")
+        .Reply("500 HOST not understood")
+        .Reply("331 Password required for demo")
+        .Reply("230 User demo logged in")
+        .Reply("500 FEAT not understood")
+        .Reply("200 Type set to I")
+        .Reply("215 UNIX Type: L8")
+        .ReplyAndClose("200 Type set to I");
+    server.Start();
+    Tfcierre& cierre = CreateWindow();
+
+    EXPECT_EQ(RunAsProgram([&] { QTest::keyClick(&cierre, Qt::Key_F2); }), Ending::ProgramEnded);
+
+    EXPECT_THAT(Texts(MessageBox::takeShown()), ElementsAre("Error conectándose al servidor FTP"));
+    EXPECT_EQ(server.Finish(), "");
+    EXPECT_EQ(server.Commands(), LoginCommands()) << "nothing is sent after the hang-up";
+}
+
 TEST_F(GenerationWindow, RefusedLoginIsShownTheWindowStaysAndASecondRunUploads) {
     UseDeploymentScripts();
     server.Send("220 Destino de prueba listo")
