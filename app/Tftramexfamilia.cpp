@@ -8,6 +8,8 @@
 #include "app/MainWindowTargets.h"
 #include "app/MessageBox.h"
 #include "app/StatusPanel.h"
+#include "common/Error.h"
+#include "data/Tfdm.h"
 #include "session/CommandLine.h"
 #include "session/InstallDirectory.h"
 #include "session/SettingsFile.h"
@@ -28,22 +30,39 @@ bool IsTyped(const QEvent* event) {
     return !text.isEmpty() && text.front().isPrint();
 }
 
+Tfdm& RequireDataModule() {
+    if (!fdm) throw Error("The data module must exist before the main window");
+    return *fdm;
+}
+
 }  // namespace
 
 Tftramexfamilia* ftramexfamilia = nullptr;
 
 Tftramexfamilia::Tftramexfamilia(std::vector<std::string> commandLine,
                                  std::unique_ptr<Registry> registry, QWidget* parent)
-    : QWidget(parent), commandLine_(std::move(commandLine)), registry_(std::move(registry)) {
+    : QWidget(parent),
+      commandLine_(std::move(commandLine)),
+      registry_(std::move(registry)),
+      dm_(RequireDataModule()) {
+    CAgencias.SetConnection(&dm_.Quintor);
+    CAgencias.SetCommandText(Tfdm::TAgencia);
+    CConfigtramex.SetConnection(&dm_.Quintor);
+    CConfigtramex.SetCommandText(Tfdm::TConfigtramex);
+    CConflink.SetConnection(&dm_.Quintor);
     setAttribute(Qt::WA_DeleteOnClose);
     BuildControls();
     // The window opens whatever happens while the settings load.
     RunHandler([this] { FormCreate(); });
 }
 
+Tftramexfamilia::~Tftramexfamilia() = default;
+
 void Tftramexfamilia::FormCreate() {
     MainWindowTargets targets(*this);
-    LoadSettingsFile(SettingsFilePath(diraplicacion()), targets);
+    const std::string directory = diraplicacion();
+    dm_.UseInstallation(directory);
+    LoadSettingsFile(SettingsFilePath(directory), targets);
 }
 
 std::string Tftramexfamilia::diraplicacion() {
@@ -81,20 +100,6 @@ void Tftramexfamilia::FormKeyDown(const QKeyEvent& key) {
     }
     if (key.key() == Qt::Key_F9) BitBtn3Click();
 }
-
-// The connect routine; the database session fills it in.
-void Tftramexfamilia::CiaExit() {}
-
-// Branch selection; the database session fills it in.
-void Tftramexfamilia::CboAgenciaChange() {}
-
-// The generate request; the destination configuration fills it in.
-void Tftramexfamilia::SpeedButton3Click() {}
-
-// Destination editor: open, save, discard; the destination configuration fills them in.
-void Tftramexfamilia::BitBtn3Click() {}
-void Tftramexfamilia::AdvGlowButton1Click() {}
-void Tftramexfamilia::AdvGlowButton2Click() {}
 
 void Tftramexfamilia::SpeedButton2Click() { close(); }
 

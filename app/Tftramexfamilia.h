@@ -3,6 +3,7 @@
 // one export a program run performs.
 #pragma once
 
+#include "data/Instantanea.h"
 #include "platform/Registry.h"
 #include "session/ParametrosEnvio.h"
 
@@ -14,6 +15,7 @@
 
 class QComboBox;
 class QDateEdit;
+class QDialog;
 class QGroupBox;
 class QKeyEvent;
 class QLabel;
@@ -23,19 +25,29 @@ class QVBoxLayout;
 
 namespace tramex {
 
+class DestinationGrid;
+class DestinationModel;
 class DiasEdit;
 class StatusPanel;
+class Tfdm;
 
 class Tftramexfamilia : public QWidget {
   public:
     // commandLine: the program's arguments after its name, applied at first
     // activation. Creation loads the settings (FormCreate); an error there is
-    // shown and the window still opens.
+    // shown and the window still opens. The data module (fdm) must exist first.
     explicit Tftramexfamilia(std::vector<std::string> commandLine,
                              std::unique_ptr<Registry> registry = SystemRegistry(),
                              QWidget* parent = nullptr);
+    ~Tftramexfamilia() override;
 
     ParametrosEnvio Parametros;
+
+    // The branch list, the destination editor's rows and the family's
+    // destination, all over the data module's connection.
+    Instantanea CAgencias;
+    Instantanea CConfigtramex;
+    Instantanea CConflink;
 
     // Handlers, named after the control and the event that fire them.
     virtual void FormCreate();
@@ -52,6 +64,9 @@ class Tftramexfamilia : public QWidget {
     // The ERP installation directory; empty text, after telling the operator,
     // when the registry does not know the installation.
     std::string diraplicacion();
+
+    // The SUCU_ID of the first branch named as the selector shows, or "0".
+    std::string IdAgenciaSeleccionada();
 
     // Controls, each with its object name equal to its member name.
     QLabel* Label2 = nullptr;
@@ -74,8 +89,15 @@ class Tftramexfamilia : public QWidget {
     QVBoxLayout* AdvPanel1Body = nullptr;
     QPushButton* AdvGlowButton1 = nullptr;
     QPushButton* AdvGlowButton2 = nullptr;
+    DestinationGrid* DBGridEh2 = nullptr;
+    QWidget* DBNavigator1 = nullptr;
+    QLineEdit* BuscarEdit = nullptr;  // incremental search over the grid's current column
 
   protected:
+    // The generation window for one run, owned by this window (tests put a
+    // stand-in here).
+    virtual QDialog* CreateGenerationWindow();
+
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -86,6 +108,10 @@ class Tftramexfamilia : public QWidget {
     QWidget* BuildParametrosGroup();
     QWidget* BuildButtonBar();
     void BuildConfigurationPanel();
+    void BuildDestinationEditor();
+    void LlenarAgencias();
+    void ForgetOtherDatabase();
+    void CopyDestination();
     void SetTabOrder();
     void WireHandlers();
     void CentreOnDesktop();
@@ -93,6 +119,10 @@ class Tftramexfamilia : public QWidget {
 
     std::vector<std::string> commandLine_;
     std::unique_ptr<Registry> registry_;
+    Tfdm& dm_;
+    DestinationModel* destinations_ = nullptr;
+    // The "Database" entry the open branch list and destination rows were read from.
+    std::string snapshotsDatabase_;
     bool activated_ = false;
 };
 

@@ -1,7 +1,10 @@
 // The main window's controls: captions, initial states, tab order and the
 // bindings of their events to the window's handlers.
+#include "app/DestinationGrid.h"
+#include "app/DestinationModel.h"
 #include "app/DiasEdit.h"
 #include "app/KeyPreview.h"
+#include "app/RecordNavigator.h"
 #include "app/StatusPanel.h"
 #include "app/Tftramexfamilia.h"
 
@@ -138,7 +141,22 @@ void Tftramexfamilia::BuildConfigurationPanel() {
     buttons->addWidget(AdvGlowButton1);
     buttons->addWidget(AdvGlowButton2);
     layout->addLayout(buttons);
+    BuildDestinationEditor();
     AdvPanel1->hide();
+}
+
+void Tftramexfamilia::BuildDestinationEditor() {
+    destinations_ = new DestinationModel(CConfigtramex, this);
+    DBGridEh2 = new DestinationGrid(destinations_, AdvPanel1);
+    BuscarEdit = Named(new QLineEdit(AdvPanel1), "BuscarEdit");
+    connect(BuscarEdit, &QLineEdit::textEdited, this,
+            [this](const QString& text) { DBGridEh2->IncrementalSearch(text); });
+    auto* search = new QFormLayout;
+    search->addRow("Buscar:", BuscarEdit);
+    DBNavigator1 = new RecordNavigator(DBGridEh2, AdvPanel1);
+    AdvPanel1Body->addLayout(search);
+    AdvPanel1Body->addWidget(DBGridEh2, 1);
+    AdvPanel1Body->addWidget(DBNavigator1);
 }
 
 void Tftramexfamilia::SetTabOrder() {

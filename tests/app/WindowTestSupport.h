@@ -4,10 +4,15 @@
 #pragma once
 
 #include "app/MessageBox.h"
+#include "app/StatusPanel.h"
 #include "app/Tftramexfamilia.h"
+#include "data/Tfdm.h"
 #include "tests/session/ScratchDirectory.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QTimer>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QTest>
@@ -23,6 +28,10 @@ namespace tramex::testing {
 // Waits for the condition while the message loop runs.
 #define EXPECT_EVENTUALLY(condition) EXPECT_TRUE(QTest::qWaitFor([&] { return (condition); }, 3000))
 
+// Counts the handlers it sees. By default the session and destination
+// handlers stop at the count; with runHandlers they go on to do their work.
+// The generation window is a stand-in that records what it was handed and
+// closes at once.
 class ObservedWindow : public Tftramexfamilia {
   public:
     using Tftramexfamilia::Tftramexfamilia;
@@ -30,6 +39,18 @@ class ObservedWindow : public Tftramexfamilia {
     std::map<std::string, int> calls;
     std::vector<int> keysSeen;
     std::function<void()> duringGenerate;  // runs inside the generate request
+    bool runHandlers = false;
+
+    struct Generation {
+        ParametrosEnvio parametros;
+        std::string modoInDataModule;
+        bool statusPanelShown = true;
+        bool ownedByThisWindow = false;
+        bool modal = false;
+    };
+    // Shared, so a test can still read it after the window closed itself.
+    std::shared_ptr<std::vector<Generation>> generations =
+        std::make_shared<std::vector<Generation>>();
 
     int Calls(const std::string& handler) { return calls[handler]; }
 
@@ -41,15 +62,44 @@ class ObservedWindow : public Tftramexfamilia {
         keysSeen.push_back(key.key());
         Tftramexfamilia::FormKeyDown(key);
     }
-    void CiaExit() override { ++calls["CiaExit"]; }
-    void CboAgenciaChange() override { ++calls["CboAgenciaChange"]; }
+    void CiaExit() override { Observe("CiaExit", [this] { Tftramexfamilia::CiaExit(); }); }
+    void CboAgenciaChange() override {
+        Observe("CboAgenciaChange", [this] { Tftramexfamilia::CboAgenciaChange(); });
+    }
     void SpeedButton3Click() override {
         ++calls["SpeedButton3Click"];
         if (duringGenerate) duringGenerate();
+        if (runHandlers) Tftramexfamilia::SpeedButton3Click();
     }
-    void BitBtn3Click() override { ++calls["BitBtn3Click"]; }
-    void AdvGlowButton1Click() override { ++calls["AdvGlowButton1Click"]; }
-    void AdvGlowButton2Click() override { ++calls["AdvGlowButton2Click"]; }
+    void BitBtn3Click() override { Observe("BitBtn3Click", [this] { Tftramexfamilia::BitBtn3Click(); }); }
+    void AdvGlowButton1Click() override {
+        Observe("AdvGlowButton1Click", [this] { Tftramexfamilia::AdvGlowButton1Click(); });
+    }
+    void AdvGlowButton2Click() override {
+        Observe("AdvGlowButton2Click", [this] { Tftramexfamilia::AdvGlowButton2Click(); });
+    }
+
+  protected:
+    QDialog* CreateGenerationWindow() override {
+        auto* dialog = new QDialog(this);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        generations->push_back({Parametros, fdm->ModoAutomatico, false, true, false});
+        QTimer::singleShot(0, dialog, [this, dialog, seen = generations] {
+            seen->back().statusPanelShown = Panel5->isVisible();
+            seen->back().ownedByThisWindow = dialog->parentWidget() == this;
+            seen->back().modal = QApplication::activeModalWidget() == dialog;
+            dialog->accept();
+        });
+        return dialog;
+    }
+
+  private:
+    // handler calls the window's own handler, not this override again.
+    template <typename Handler>
+    void Observe(const char* name, Handler handler) {
+        ++calls[name];
+        if (runHandlers) handler();
+    }
 };
 
 inline std::string CrLfLines(std::initializer_list<const char*> lines) {
@@ -60,11 +110,14 @@ inline std::string CrLfLines(std::initializer_list<const char*> lines) {
 
 class WindowTest : public ::testing::Test {
   protected:
-    WindowTest() : xdg_("XDG_CONFIG_DIRS", (scratch.path() / "xdg").string()) {}
+    WindowTest() : xdg_("XDG_CONFIG_DIRS", (scratch.path() / "xdg").string()) {
+        fdm = &dataModule;
+    }
 
     ~WindowTest() override {
         delete window.data();
         delete other.data();
+        fdm = nullptr;
         // Every box a test caused must have been looked at by that test.
         EXPECT_TRUE(MessageBox::takeShown().empty()) << "a box nobody expected was shown";
     }
@@ -96,6 +149,7 @@ class WindowTest : public ::testing::Test {
     }
 
     ScratchDirectory scratch;
+    Tfdm dataModule;  // a fresh data module, and so a fresh connection, per test
     QPointer<ObservedWindow> window;
     QPointer<QWidget> other;
 
