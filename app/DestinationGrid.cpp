@@ -51,7 +51,7 @@ DestinationGrid::DestinationGrid(DestinationModel* model, QWidget* parent)
     verticalHeader()->setMinimumWidth(20);
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
-                if (syncing_ || !current.isValid()) return;
+                if (syncing_ || model_->Changing() || !current.isValid()) return;
                 model_->MakeCurrent(current.row());
                 SyncCurrent();
             });
@@ -127,9 +127,9 @@ bool DestinationGrid::FindNext(const QString& text) {
 
 void DestinationGrid::AskAndFind() {
     bool accepted = false;
-    const QString text = QInputDialog::getText(this, QStringLiteral("Buscar"),
-                                               QStringLiteral("Texto a buscar:"),
-                                               QLineEdit::Normal, QString(), &accepted);
+    const QString text =
+        QInputDialog::getText(this, QStringLiteral("Buscar"), QStringLiteral("Texto a buscar:"),
+                              QLineEdit::Normal, QString(), &accepted);
     if (accepted && !text.isEmpty()) FindNext(text);
 }
 
@@ -157,8 +157,8 @@ void DestinationGrid::CancelRow() {
 }
 
 void DestinationGrid::keyPressEvent(QKeyEvent* event) {
-    const bool plain = event->modifiers() == Qt::NoModifier ||
-                       event->modifiers() == Qt::KeypadModifier;
+    const bool plain =
+        event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
     if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
         MoveToNextCell();
         return;

@@ -15,6 +15,17 @@ namespace {
 // "►" browsing, "I" editing, "*" inserting: the marks data grids have always used.
 const QString kBrowseMark = QString(QChar(0x25BA));
 
+// Marks the model as changing for one operation (operations may nest).
+class ChangingScope {
+  public:
+    explicit ChangingScope(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
+    ~ChangingScope() { flag_ = was_; }
+
+  private:
+    bool& flag_;
+    bool was_;
+};
+
 bool IsIntegerText(const std::string& text) {
     static const std::regex integer("-?[0-9]{1,10}");
     if (!std::regex_match(text, integer)) return false;
@@ -33,8 +44,8 @@ DestinationModel::DestinationModel(Instantanea& snapshot, QObject* parent)
 void DestinationModel::Reload() {
     beginResetModel();
     for (size_t column = 0; column < kDestinationColumns.size(); ++column)
-        fields_[column] = snapshot_.Active() ? snapshot_.FindField(kDestinationColumns[column].name)
-                                             : -1;
+        fields_[column] =
+            snapshot_.Active() ? snapshot_.FindField(kDestinationColumns[column].name) : -1;
     endResetModel();
 }
 
@@ -131,6 +142,7 @@ bool DestinationModel::setData(const QModelIndex& index, const QVariant& value, 
 }
 
 void DestinationModel::MakeCurrent(int row) {
+    ChangingScope scope(changing_);
     if (!snapshot_.Active() || row < 0 || row >= rowCount() || row == CurrentRow()) return;
     if (snapshot_.Inserting() && !snapshot_.Modified()) {
         const int inserted = CurrentRow();
@@ -146,6 +158,7 @@ void DestinationModel::MakeCurrent(int row) {
 }
 
 void DestinationModel::InsertRow() {
+    ChangingScope scope(changing_);
     if (!snapshot_.Active() || (snapshot_.Inserting() && !snapshot_.Modified())) return;
     snapshot_.Post();
     const int at = snapshot_.IsEmpty() ? 0 : static_cast<int>(snapshot_.RecNo());
@@ -156,6 +169,7 @@ void DestinationModel::InsertRow() {
 }
 
 void DestinationModel::DeleteCurrent() {
+    ChangingScope scope(changing_);
     const int row = CurrentRow();
     if (row < 0) return;
     beginRemoveRows({}, row, row);
@@ -165,6 +179,7 @@ void DestinationModel::DeleteCurrent() {
 }
 
 void DestinationModel::CancelRow() {
+    ChangingScope scope(changing_);
     if (snapshot_.Inserting()) {
         DeleteCurrent();
         return;
@@ -177,6 +192,7 @@ void DestinationModel::CancelRow() {
 }
 
 void DestinationModel::PostRow() {
+    ChangingScope scope(changing_);
     if (snapshot_.Inserting() && !snapshot_.Modified()) {
         CancelRow();
         return;

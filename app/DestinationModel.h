@@ -52,10 +52,14 @@ class DestinationModel : public QAbstractTableModel {
     // Makes a grid row current: posts the row being edited (an untouched new
     // row disappears) and moves the snapshot there.
     void MakeCurrent(int row);
-    void InsertRow();     // a new empty row before the current one
-    void DeleteCurrent(); // drops a new row, or records the current row's deletion
-    void CancelRow();     // forgets the unposted values of the current row
+    void InsertRow();      // a new empty row before the current one
+    void DeleteCurrent();  // drops a new row, or records the current row's deletion
+    void CancelRow();      // forgets the unposted values of the current row
     void PostRow();
+
+    // True while the model moves or changes rows: a view's current-row change
+    // reported meanwhile is the view following along, not the operator.
+    bool Changing() const { return changing_; }
 
     // What the column accepts on entry.
     FieldKind KindAt(int column) const;
@@ -69,6 +73,7 @@ class DestinationModel : public QAbstractTableModel {
 
     Instantanea& snapshot_;
     std::array<int, kDestinationColumns.size()> fields_{};
+    bool changing_ = false;
 };
 
 }  // namespace tramex

@@ -15,7 +15,8 @@ class RecordNavigator : public QWidget {
     RecordNavigator(DestinationGrid* grid, QWidget* parent = nullptr);
 
   private:
-    void AddButton(const char* name, const char* caption, const char* hint, void (*action)(DestinationGrid&));
+    void AddButton(const char* name, const char* caption, const char* hint,
+                   void (*action)(DestinationGrid&));
     void ConfirmAndDelete();
 
     DestinationGrid* grid_;

@@ -104,8 +104,6 @@ void Tftramexfamilia::CopyDestination() {
     Parametros.CodPartner = Decoded(CConflink, "CFLK_CODPARTNER");
 }
 
-QDialog* Tftramexfamilia::CreateGenerationWindow() {
-    return new Tfcierre(this, Parametros, dm_);
-}
+QDialog* Tftramexfamilia::CreateGenerationWindow() { return new Tfcierre(this, Parametros, dm_); }
 
 }  // namespace tramex

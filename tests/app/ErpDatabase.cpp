@@ -53,11 +53,13 @@ std::unique_ptr<ErpDatabase> ErpDatabase::OnServer(const std::string& company,
     for (const char* name : {"TRAMEX_FB_SERVER_HOST", "TRAMEX_FB_SERVER_USER",
                              "TRAMEX_FB_SERVER_PASSWORD", "TRAMEX_FB_SERVER_DIR"}) {
         if (!Variable(name)) {
-            *reason = std::string(name) + " is not set (scripts/services/firebird.sh start sets it)";
+            *reason =
+                std::string(name) + " is not set (scripts/services/firebird.sh start sets it)";
             return nullptr;
         }
     }
-    const auto folder = std::filesystem::path(Variable("TRAMEX_FB_SERVER_DIR")) / UniqueFolderName();
+    const auto folder =
+        std::filesystem::path(Variable("TRAMEX_FB_SERVER_DIR")) / UniqueFolderName();
     std::filesystem::create_directories(folder / "datos" / company);
     // The server runs as its own user and creates the file itself.
     for (const auto& made : {folder, folder / "datos", folder / "datos" / company})

@@ -46,8 +46,7 @@ TEST_F(SessionConnectTest, ActivationConnectsAndListsTheBranchesAfterAllBranches
     OpenConnected({"01", "7"});
 
     ExpectConnected();
-    EXPECT_EQ(dataModule.Quintor.Entry("Database"),
-              erp.Servidor() + "/datos/001/quintor.fdb");
+    EXPECT_EQ(dataModule.Quintor.Entry("Database"), erp.Servidor() + "/datos/001/quintor.fdb");
     EXPECT_EQ(Branches(),
               QStringList({"Todas...", kBogota, QString::fromUtf8("Sucursal Medell\u00edn")}));
     EXPECT_TRUE(Find<QComboBox>("CboAgencia")->isEnabled());

@@ -11,11 +11,11 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QLabel>
-#include <QTimer>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPointer>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -44,6 +44,7 @@ class ObservedWindow : public Tftramexfamilia {
     struct Generation {
         ParametrosEnvio parametros;
         std::string modoInDataModule;
+        std::string lookupCommand;
         bool statusPanelShown = true;
         bool ownedByThisWindow = false;
         bool modal = false;
@@ -62,7 +63,9 @@ class ObservedWindow : public Tftramexfamilia {
         keysSeen.push_back(key.key());
         Tftramexfamilia::FormKeyDown(key);
     }
-    void CiaExit() override { Observe("CiaExit", [this] { Tftramexfamilia::CiaExit(); }); }
+    void CiaExit() override {
+        Observe("CiaExit", [this] { Tftramexfamilia::CiaExit(); });
+    }
     void CboAgenciaChange() override {
         Observe("CboAgenciaChange", [this] { Tftramexfamilia::CboAgenciaChange(); });
     }
@@ -71,7 +74,9 @@ class ObservedWindow : public Tftramexfamilia {
         if (duringGenerate) duringGenerate();
         if (runHandlers) Tftramexfamilia::SpeedButton3Click();
     }
-    void BitBtn3Click() override { Observe("BitBtn3Click", [this] { Tftramexfamilia::BitBtn3Click(); }); }
+    void BitBtn3Click() override {
+        Observe("BitBtn3Click", [this] { Tftramexfamilia::BitBtn3Click(); });
+    }
     void AdvGlowButton1Click() override {
         Observe("AdvGlowButton1Click", [this] { Tftramexfamilia::AdvGlowButton1Click(); });
     }
@@ -83,7 +88,8 @@ class ObservedWindow : public Tftramexfamilia {
     QDialog* CreateGenerationWindow() override {
         auto* dialog = new QDialog(this);
         dialog->setAttribute(Qt::WA_DeleteOnClose);
-        generations->push_back({Parametros, fdm->ModoAutomatico, false, true, false});
+        generations->push_back(
+            {Parametros, fdm->ModoAutomatico, CConflink.CommandText(), false, true, false});
         QTimer::singleShot(0, dialog, [this, dialog, seen = generations] {
             seen->back().statusPanelShown = Panel5->isVisible();
             seen->back().ownedByThisWindow = dialog->parentWidget() == this;
@@ -110,9 +116,7 @@ inline std::string CrLfLines(std::initializer_list<const char*> lines) {
 
 class WindowTest : public ::testing::Test {
   protected:
-    WindowTest() : xdg_("XDG_CONFIG_DIRS", (scratch.path() / "xdg").string()) {
-        fdm = &dataModule;
-    }
+    WindowTest() : xdg_("XDG_CONFIG_DIRS", (scratch.path() / "xdg").string()) { fdm = &dataModule; }
 
     ~WindowTest() override {
         delete window.data();
