@@ -4,7 +4,7 @@
 #include "app/DestinationGrid.h"
 #include "app/DestinationModel.h"
 #include "tests/app/SessionTestSupport.h"
-#include "tests/support/db/TempDatabase.h"
+#include "tests/support/db/DemoDatabase.h"
 
 #include <QProcess>
 
@@ -14,13 +14,8 @@ namespace {
 class DemoDatabaseTest : public testing::SessionTest {
   protected:
     void SetUp() override {
-        test::UsePrivateLockFolder();  // shared with the script and isql-fb below
         erp = (scratch.path() / "erp").string();
-        QProcess script;
-        script.start(TRAMEX_SOURCE_DIR "/deploy/erp/create-demo-db.sh",
-                     {QString::fromStdString(erp), "001"});
-        ASSERT_TRUE(script.waitForFinished(60000));
-        ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+        database = test::CreateDemoDatabase(erp, "001");
         Install(testing::CrLfLines(
             {"r1", "r2", "r3", erp.c_str(), "/envio", "30", "SYSDBA", "masterkey", "001", "0"}));
     }
@@ -31,7 +26,7 @@ class DemoDatabaseTest : public testing::SessionTest {
         dataModule.Quintor.Close();
         QProcess isql;
         isql.start("isql-fb", {"-q", "-user", "SYSDBA", "-password", "masterkey",
-                               QString::fromStdString(erp + "/datos/001/quintor.fdb")});
+                               QString::fromStdString(database)});
         isql.write((sql + ";\n").c_str());
         isql.closeWriteChannel();
         EXPECT_TRUE(isql.waitForFinished(30000));
@@ -40,6 +35,7 @@ class DemoDatabaseTest : public testing::SessionTest {
     }
 
     std::string erp;
+    std::string database;
 };
 
 TEST_F(DemoDatabaseTest, F9ShowsTheDemoDestinationsF2SavesAndEscapeDrops) {

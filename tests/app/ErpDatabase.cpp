@@ -2,12 +2,6 @@
 #include "tests/app/ErpDatabase.h"
 
 #include "data/Instantanea.h"
-#include "tests/support/db/TempDatabase.h"
-
-#include <unistd.h>
-
-#include <atomic>
-#include <cstdlib>
 
 namespace tramex::testing {
 namespace {
@@ -21,78 +15,45 @@ const char* const kSchema[] = {
     "CFLK_DIAS INTEGER CHECK (CFLK_DIAS IS NULL OR CFLK_DIAS >= 0))",
 };
 
-const char* Variable(const char* name) {
-    const char* value = std::getenv(name);
-    return value && *value ? value : nullptr;
-}
-
-std::string UniqueFolderName() {
-    static std::atomic<int> counter{0};
-    return "tramex-erp-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
-}
-
 }  // namespace
 
-ErpDatabase::ErpDatabase(std::string servidor, std::string company, std::string user,
-                         std::string password, std::filesystem::path serverFolder)
+ErpDatabase::ErpDatabase(std::string servidor, const std::string& company,
+                         const std::string& user, const std::string& password,
+                         std::string serverFolder)
     : servidor_(std::move(servidor)),
-      company_(std::move(company)),
-      user_(std::move(user)),
-      password_(std::move(password)),
-      serverFolder_(std::move(serverFolder)) {}
+      database_(std::make_unique<test::TempDatabase>(servidor_ + "/datos/" + company +
+                                                         "/quintor.fdb",
+                                                     user, password, std::move(serverFolder))) {
+    for (const char* statement : kSchema) database_->Execute(statement);
+}
 
 ErpDatabase::ErpDatabase(const std::filesystem::path& root, const std::string& company)
-    : ErpDatabase(root.string(), company, "SYSDBA", "masterkey", {}) {
-    test::UsePrivateLockFolder();
-    std::filesystem::create_directories(root / "datos" / company);
-    Create();
-}
+    : ErpDatabase(
+          [&] {
+              test::UsePrivateLockFolder();
+              std::filesystem::create_directories(root / "datos" / company);
+              return root.string();
+          }(),
+          company, "SYSDBA", "masterkey", {}) {}
 
 std::unique_ptr<ErpDatabase> ErpDatabase::OnServer(const std::string& company,
                                                    std::string* reason) {
-    for (const char* name : {"TRAMEX_FB_SERVER_HOST", "TRAMEX_FB_SERVER_USER",
-                             "TRAMEX_FB_SERVER_PASSWORD", "TRAMEX_FB_SERVER_DIR"}) {
-        if (!Variable(name)) {
-            *reason =
-                std::string(name) + " is not set (scripts/services/firebird.sh start sets it)";
-            return nullptr;
-        }
-    }
-    const auto folder =
-        std::filesystem::path(Variable("TRAMEX_FB_SERVER_DIR")) / UniqueFolderName();
+    const auto server = test::FindTestServer(reason);
+    if (!server) return nullptr;
+    const auto folder = std::filesystem::path(server->folder) / test::UniqueName("tramex-erp");
     std::filesystem::create_directories(folder / "datos" / company);
     // The server runs as its own user and creates the file itself.
     for (const auto& made : {folder, folder / "datos", folder / "datos" / company})
         std::filesystem::permissions(made, std::filesystem::perms::all);
-    std::unique_ptr<ErpDatabase> database(new ErpDatabase(
-        std::string(Variable("TRAMEX_FB_SERVER_HOST")) + ":" + folder.string(), company,
-        Variable("TRAMEX_FB_SERVER_USER"), Variable("TRAMEX_FB_SERVER_PASSWORD"), folder));
-    database->Create();
-    return database;
+    return std::unique_ptr<ErpDatabase>(new ErpDatabase(server->host + ":" + folder.string(),
+                                                        company, server->user, server->password,
+                                                        folder.string()));
 }
 
-void ErpDatabase::Create() {
-    connection_.SetEntry("Database", servidor_ + "/datos/" + company_ + "/quintor.fdb");
-    connection_.SetEntry("User_Name", user_);
-    connection_.SetEntry("Password", password_);
-    connection_.CreateDatabase();
-    for (const char* statement : kSchema) connection_.ExecuteDdl(statement);
-}
-
-ErpDatabase::~ErpDatabase() {
-    try {
-        connection_.DropDatabase();
-    } catch (const std::exception&) {
-        // The folder goes below all the same.
-    }
-    std::error_code ignored;
-    if (!serverFolder_.empty()) std::filesystem::remove_all(serverFolder_, ignored);
-}
-
-void ErpDatabase::Execute(const std::string& sql) { connection_.ExecuteDdl(sql); }
+void ErpDatabase::Execute(const std::string& sql) { database_->Execute(sql); }
 
 std::vector<std::string> ErpDatabase::Rows(const std::string& sql) {
-    Instantanea reader(&connection_);
+    Instantanea reader(&database_->Db());
     reader.SetCommandText(sql);
     reader.Open();
     std::vector<std::string> rows;

@@ -3,7 +3,7 @@
 // embedded engine or on the test server. Dropped when the test ends.
 #pragma once
 
-#include "data/Connection.h"
+#include "tests/support/db/TempDatabase.h"
 
 #include <filesystem>
 #include <memory>
@@ -19,13 +19,10 @@ class ErpDatabase {
     // On the test server (Servidor is host:folder), or nullptr with the reason
     // when the TRAMEX_FB_SERVER_* variables are not set.
     static std::unique_ptr<ErpDatabase> OnServer(const std::string& company, std::string* reason);
-    ~ErpDatabase();
-    ErpDatabase(const ErpDatabase&) = delete;
-    ErpDatabase& operator=(const ErpDatabase&) = delete;
 
     const std::string& Servidor() const { return servidor_; }
-    const std::string& User() const { return user_; }
-    const std::string& Password() const { return password_; }
+    const std::string& User() const { return database_->User(); }
+    const std::string& Password() const { return database_->Password(); }
 
     // Statements in Windows-1252 bytes, each committed at once.
     void Execute(const std::string& sql);
@@ -35,16 +32,11 @@ class ErpDatabase {
     std::vector<std::string> Destinations();
 
   private:
-    ErpDatabase(std::string servidor, std::string company, std::string user, std::string password,
-                std::filesystem::path serverFolder);
-    void Create();
+    ErpDatabase(std::string servidor, const std::string& company, const std::string& user,
+                const std::string& password, std::string serverFolder);
 
     std::string servidor_;
-    std::string company_;
-    std::string user_;
-    std::string password_;
-    std::filesystem::path serverFolder_;  // removed at the end (server databases)
-    Connection connection_;
+    std::unique_ptr<test::TempDatabase> database_;
 };
 
 }  // namespace tramex::testing

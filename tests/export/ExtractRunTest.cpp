@@ -52,7 +52,6 @@ class ExtractRun : public ::testing::Test {
   protected:
     void SetUp() override {
         SetDecimalSeparator('.');
-        ASSERT_TRUE(db_.Ready());
         parameters_.DirectorioDatos = db_.DataDirectory();
         parameters_.Fecha = 2019y / September / 29d;  // a Sunday
         parameters_.IdAgencia = "5";

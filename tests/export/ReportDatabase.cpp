@@ -1,7 +1,7 @@
 // Stand-in report procedures with the result columns the export reads.
 #include "ReportDatabase.h"
 
-#include <QDir>
+#include <filesystem>
 
 namespace tramex::test {
 namespace {
@@ -88,28 +88,13 @@ const char* const kVentasDetalleFailing =
     "exception simulated_failure; suspend; end";
 
 ReportDatabase::ReportDatabase() {
-    if (!dir_.isValid()) return;
-    path_ = dir_.filePath("erp.fdb").toStdString();
-    connection_.SetEntry("Database", path_);
-    connection_.SetEntry("User_Name", "SYSDBA");
-    connection_.SetEntry("Password", "masterkey");
-    connection_.CreateDatabase();
-    for (const char* statement : kSchema) connection_.ExecuteDdl(statement);
-    ready_ = true;
-}
-
-ReportDatabase::~ReportDatabase() {
-    try {
-        connection_.Close();
-    } catch (...) {
-        // The directory goes away with the test either way.
-    }
+    for (const char* statement : kSchema) Execute(statement);
 }
 
 std::string ReportDatabase::DataDirectory() const {
-    const QString directory = dir_.filePath("datos");
-    QDir().mkpath(directory);
-    return directory.toStdString();
+    const auto directory = std::filesystem::path(Folder()) / "datos";
+    std::filesystem::create_directories(directory);
+    return directory.string();
 }
 
 }  // namespace tramex::test

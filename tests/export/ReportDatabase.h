@@ -3,33 +3,21 @@
 // exactly what the run sent and what it wrote.
 #pragma once
 
-#include "data/Connection.h"
-
-#include <QTemporaryDir>
+#include "tests/support/db/TempDatabase.h"
 
 #include <string>
 
 namespace tramex::test {
 
-class ReportDatabase {
+class ReportDatabase : public TempDatabase {
   public:
     ReportDatabase();
-    ~ReportDatabase();
 
-    bool Ready() const { return ready_; }
-    const std::string& Path() const { return path_; }
-    Connection& Db() { return connection_; }
+    const std::string& Path() const { return Location(); }
     // A fresh data directory for the extract files.
     std::string DataDirectory() const;
-
     // Replaces one procedure's body; its parameters and columns stay.
-    void Replace(const std::string& procedureDdl) { connection_.ExecuteDdl(procedureDdl); }
-
-  private:
-    QTemporaryDir dir_;
-    std::string path_;
-    Connection connection_;
-    bool ready_ = false;
+    void Replace(const std::string& procedureDdl) { Execute(procedureDdl); }
 };
 
 // The stand-in rep_sku_zel that fails on its second run in a connection.

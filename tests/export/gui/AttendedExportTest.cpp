@@ -20,17 +20,7 @@ namespace {
 class AttendedExport : public ExportRunTest {
   protected:
     AttendedExport() : xdg_("XDG_CONFIG_DIRS", (scratch.path() / "xdg").string()) {
-        scratch.Write("xdg/Dravo/QuintorERP2017.conf",
-                      "[General]\nDirectorio=" + (scratch.path() / "install").string() + "\n");
-        std::string settings;
-        for (const std::string& line :
-             {std::string("r1"), std::string("r2"), std::string("r3"),
-              (scratch.path() / "erp").string(), dataDirectory, std::string("30"),
-              std::string("SYSDBA"), std::string("masterkey"), std::string("001"),
-              std::string("0")}) {
-            settings += line + "\r\n";
-        }
-        scratch.Write("install/settingsenvio.conf", settings);
+        InstallDemoCompany(scratch, dataDirectory, "0");
         fdm = &dm;
     }
     ~AttendedExport() override {

@@ -154,14 +154,7 @@ TEST_F(GenerationWindow, MissingArchiveIsToldAndTheProgramStillEndsWithoutConnec
 
 TEST_F(GenerationWindow, ServerHangingUpRightAfterTheLoginIsToldAndTheProgramStillEnds) {
     UseDeploymentScripts();
-    server.Send("220 Destino de prueba listo")
-        .Reply("500 HOST not understood")
-        .Reply("331 Password required for demo")
-        .Reply("230 User demo logged in")
-        .Reply("500 FEAT not understood")
-        .Reply("200 Type set to I")
-        .Reply("215 UNIX Type: L8")
-        .ReplyAndClose("200 Type set to I");
+    QueueLogin(0, /*hangUp=*/true);
     server.Start();
     Tfcierre& cierre = CreateWindow();
 
@@ -244,14 +237,7 @@ TEST_F(GenerationWindow, FailingSalesDetailProcedureStopsTheRunAndKeepsEarlierFi
 // events through: none of them may start a second run or close the window.
 TEST_F(GenerationWindow, KeysArrivingDuringTheUploadAreIgnored) {
     UseDeploymentScripts();
-    server.Send("220 Destino de prueba listo")
-        .Reply("500 HOST not understood")
-        .ReplyAfter(600, "331 Password required for demo")
-        .Reply("230 User demo logged in")
-        .Reply("500 FEAT not understood")
-        .Reply("200 Type set to I")
-        .Reply("215 UNIX Type: L8")
-        .Reply("200 Type set to I");
+    QueueLogin(/*passwordReplyDelayMs=*/600);
     QueueUploadAndQuit();
     server.Start();
     Tfcierre& cierre = CreateWindow();

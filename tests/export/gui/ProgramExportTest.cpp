@@ -90,20 +90,8 @@ class FtpDestination {
 class ProgramExport : public ::testing::Test {
   protected:
     ProgramExport() {
-        std::filesystem::create_directories(scratch.path() / "erp/datos/001");
-        std::filesystem::copy_file(DemoDatabaseTemplate(), database);
         std::filesystem::create_directories(dataDirectory);
-        scratch.Write("xdg/Dravo/QuintorERP2017.conf",
-                      "[General]\nDirectorio=" + (scratch.path() / "install").string() + "\n");
-        std::string settings;
-        for (const std::string& line :
-             {std::string("reservado"), std::string("reservado"), std::string("reservado"),
-              (scratch.path() / "erp").string(), dataDirectory, std::string("30"),
-              std::string("SYSDBA"), std::string("masterkey"), std::string("001"),
-              std::string("1")}) {
-            settings += line + "\r\n";
-        }
-        scratch.Write("install/settingsenvio.conf", settings);
+        InstallDemoCompany(scratch, dataDirectory, "1");
     }
 
     // Changes the demo database before the program opens it (the embedded
@@ -183,7 +171,7 @@ class ProgramExport : public ::testing::Test {
     }
 
     ScratchDirectory scratch;
-    const std::string database = (scratch.path() / "erp/datos/001/quintor.fdb").string();
+    const std::string database = CopyDemoDatabase(scratch.path());
     const std::string dataDirectory = (scratch.path() / "datos").string();
     QProcess program;
     std::string errors;

@@ -4,7 +4,7 @@
 
 #include "app/MessageBox.h"
 #include "export/ExtractRun.h"
-#include "tests/support/db/TempDatabase.h"
+#include "tests/support/db/DemoDatabase.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -37,14 +37,30 @@ std::string RunTool(const QString& program, const QStringList& arguments) {
 
 const std::string& DemoDatabaseTemplate() {
     static ScratchDirectory folder;
-    static const std::string path = [] {
-        test::UsePrivateLockFolder();
-        const std::string directory = (folder.path() / "erp").string();
-        RunTool("/bin/bash", {TRAMEX_SOURCE_DIR "/deploy/erp/create-demo-db.sh",
-                              QString::fromStdString(directory), "001"});
-        return directory + "/datos/001/quintor.fdb";
-    }();
+    static const std::string path =
+        test::CreateDemoDatabase((folder.path() / "erp").string(), "001");
     return path;
+}
+
+std::string CopyDemoDatabase(const std::filesystem::path& folder) {
+    const auto database = folder / "erp/datos/001/quintor.fdb";
+    std::filesystem::create_directories(database.parent_path());
+    std::filesystem::copy_file(DemoDatabaseTemplate(), database);
+    return database.string();
+}
+
+void InstallDemoCompany(ScratchDirectory& scratch, const std::string& dataDirectory,
+                        const std::string& mode) {
+    scratch.Write("xdg/Dravo/QuintorERP2017.conf",
+                  "[General]\nDirectorio=" + (scratch.path() / "install").string() + "\n");
+    std::string settings;
+    for (const std::string& line : {std::string("r1"), std::string("r2"), std::string("r3"),
+                                    (scratch.path() / "erp").string(), dataDirectory,
+                                    std::string("30"), std::string("SYSDBA"),
+                                    std::string("masterkey"), std::string("001"), mode}) {
+        settings += line + "\r\n";
+    }
+    scratch.Write("install/settingsenvio.conf", settings);
 }
 
 std::chrono::year_month_day Today() {
@@ -85,10 +101,7 @@ std::map<std::string, std::string> ExpectedExtractFiles(Connection& connection,
 }
 
 ExportRunTest::ExportRunTest() {
-    const std::string database = (scratch.path() / "erp/datos/001/quintor.fdb").string();
-    std::filesystem::create_directories(scratch.path() / "erp/datos/001");
-    std::filesystem::copy_file(DemoDatabaseTemplate(), database);
-    dm.Quintor.SetEntry("Database", database);
+    dm.Quintor.SetEntry("Database", CopyDemoDatabase(scratch.path()));
     dm.Quintor.SetEntry("User_Name", "SYSDBA");
     dm.Quintor.SetEntry("Password", "masterkey");
 
@@ -158,15 +171,22 @@ void ExportRunTest::WriteScript(const std::string& fileName, const std::string& 
     std::ofstream(DataPath(fileName), std::ios::binary) << "#!/bin/sh\n" << body << "\n";
 }
 
-void ExportRunTest::QueueLogin() {
-    server.Send("220 Destino de prueba listo")
-        .Reply("500 HOST not understood")
-        .Reply("331 Password required for demo")
-        .Reply("230 User demo logged in")
+void ExportRunTest::QueueLogin(int passwordReplyDelayMs, bool hangUp) {
+    server.Send("220 Destino de prueba listo").Reply("500 HOST not understood");
+    if (passwordReplyDelayMs > 0) {
+        server.ReplyAfter(passwordReplyDelayMs, "331 Password required for demo");
+    } else {
+        server.Reply("331 Password required for demo");
+    }
+    server.Reply("230 User demo logged in")
         .Reply("500 FEAT not understood")
         .Reply("200 Type set to I")
-        .Reply("215 UNIX Type: L8")
-        .Reply("200 Type set to I");
+        .Reply("215 UNIX Type: L8");
+    if (hangUp) {
+        server.ReplyAndClose("200 Type set to I");
+    } else {
+        server.Reply("200 Type set to I");
+    }
 }
 
 std::vector<std::string> ExportRunTest::LoginCommands() const {

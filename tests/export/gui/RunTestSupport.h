@@ -15,6 +15,7 @@
 #include <QPointer>
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
@@ -36,6 +37,14 @@ inline const std::vector<std::string> kExtractFiles = {"Municipios.txt",
 // The demo database file, made on first use by deploy/erp/create-demo-db.sh
 // (company 001, sales around today). Raises std::runtime_error on failure.
 const std::string& DemoDatabaseTemplate();
+
+// A copy of the demo database at folder/erp/datos/001/quintor.fdb; its path.
+std::string CopyDemoDatabase(const std::filesystem::path& folder);
+// An ERP installation in scratch, found through the registry stand-in under
+// scratch/xdg, whose settings reach company 001 of the copy above and write
+// the extract files to dataDirectory; mode "1" runs unattended.
+void InstallDemoCompany(ScratchDirectory& scratch, const std::string& dataDirectory,
+                        const std::string& mode);
 
 // Today on this machine's calendar, as the demo data and the main window see it.
 std::chrono::year_month_day Today();
@@ -72,8 +81,9 @@ class ExportRunTest : public ::testing::Test {
     void WriteScript(const std::string& fileName, const std::string& body);
 
     // Greeting and login of the client as configured here (HOST, USER, PASS,
-    // FEAT, TYPE, SYST, TYPE), and the commands it sends for them.
-    void QueueLogin();
+    // FEAT, TYPE, SYST, TYPE), and the commands it sends for them. The 331
+    // reply may come late; hangUp closes the connection after the last reply.
+    void QueueLogin(int passwordReplyDelayMs = 0, bool hangUp = false);
     std::vector<std::string> LoginCommands() const;
     // PASV, REST 0, STOR with the upload received, then QUIT.
     void QueueUploadAndQuit();

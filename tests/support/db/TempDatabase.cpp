@@ -10,19 +10,33 @@
 namespace tramex::test {
 namespace {
 
-std::string UniqueName() {
-    static std::atomic<int> counter{0};
-    std::random_device random;
-    return "tramex-db-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + "-" +
-           std::to_string(random() % 1000000);
-}
-
 const char* Variable(const char* name) {
     const char* value = std::getenv(name);
     return value && *value ? value : nullptr;
 }
 
 }  // namespace
+
+std::string UniqueName(const std::string& prefix) {
+    static std::atomic<int> counter{0};
+    std::random_device random;
+    return prefix + "-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + "-" +
+           std::to_string(random() % 1000000);
+}
+
+std::optional<TestServer> FindTestServer(std::string* reason) {
+    for (const char* name : {"TRAMEX_FB_SERVER_HOST", "TRAMEX_FB_SERVER_USER",
+                             "TRAMEX_FB_SERVER_PASSWORD", "TRAMEX_FB_SERVER_DIR"}) {
+        if (!Variable(name)) {
+            if (reason)
+                *reason =
+                    std::string(name) + " is not set (scripts/services/firebird.sh start sets it)";
+            return std::nullopt;
+        }
+    }
+    return TestServer{Variable("TRAMEX_FB_SERVER_HOST"), Variable("TRAMEX_FB_SERVER_USER"),
+                      Variable("TRAMEX_FB_SERVER_PASSWORD"), Variable("TRAMEX_FB_SERVER_DIR")};
+}
 
 void UsePrivateLockFolder() {
     if (Variable("FIREBIRD_LOCK")) return;
@@ -32,44 +46,33 @@ void UsePrivateLockFolder() {
     setenv("FIREBIRD_LOCK", folder.c_str(), 0);
 }
 
-TempDatabase::TempDatabase(std::string location, std::string folder, std::string user,
-                           std::string password)
+TempDatabase::TempDatabase(std::string location, std::string user, std::string password,
+                           std::string folder)
     : location_(std::move(location)),
       folder_(std::move(folder)),
       user_(std::move(user)),
       password_(std::move(password)),
-      connection_(std::make_unique<Connection>()) {}
+      connection_(std::make_unique<Connection>()) {
+    Create();
+}
 
-TempDatabase::TempDatabase() {
+TempDatabase::TempDatabase() : connection_(std::make_unique<Connection>()) {
     UsePrivateLockFolder();
-    const auto folder = std::filesystem::temp_directory_path() / UniqueName();
+    const auto folder = std::filesystem::temp_directory_path() / UniqueName("tramex-db");
     std::filesystem::create_directories(folder);
     folder_ = folder.string();
     location_ = (folder / "test.fdb").string();
     user_ = "SYSDBA";
     password_ = "masterkey";
-    connection_ = std::make_unique<Connection>();
     Create();
 }
 
 std::unique_ptr<TempDatabase> TempDatabase::OnServer(std::string* reason) {
-    const char* names[] = {"TRAMEX_FB_SERVER_HOST", "TRAMEX_FB_SERVER_USER",
-                           "TRAMEX_FB_SERVER_PASSWORD", "TRAMEX_FB_SERVER_DIR"};
-    for (const char* name : names) {
-        if (!Variable(name)) {
-            if (reason)
-                *reason =
-                    std::string(name) + " is not set (scripts/services/firebird.sh start sets it)";
-            return nullptr;
-        }
-    }
-    const std::string path =
-        std::string(Variable("TRAMEX_FB_SERVER_DIR")) + "/" + UniqueName() + ".fdb";
-    std::unique_ptr<TempDatabase> database(
-        new TempDatabase(std::string(Variable("TRAMEX_FB_SERVER_HOST")) + ":" + path, "",
-                         Variable("TRAMEX_FB_SERVER_USER"), Variable("TRAMEX_FB_SERVER_PASSWORD")));
-    database->Create();
-    return database;
+    const auto server = FindTestServer(reason);
+    if (!server) return nullptr;
+    return std::make_unique<TempDatabase>(
+        server->host + ":" + server->folder + "/" + UniqueName("tramex-db") + ".fdb", server->user,
+        server->password);
 }
 
 void TempDatabase::SetEntries(Connection& connection) const {
