@@ -1,5 +1,6 @@
-// Window tests run inside the program's own application object, offscreen,
-// with every box answered by the test seam so none can block a test.
+// Window and export run tests run inside the program's own application object,
+// so its default error handler is in force, offscreen, with every box
+// answered by the test seam so none can block a test.
 #include "app/MessageBox.h"
 #include "app/TramexApplication.h"
 

@@ -17,13 +17,12 @@ const char* const kSchema[] = {
 
 }  // namespace
 
-ErpDatabase::ErpDatabase(std::string servidor, const std::string& company,
-                         const std::string& user, const std::string& password,
-                         std::string serverFolder)
+ErpDatabase::ErpDatabase(std::string servidor, const std::string& company, const std::string& user,
+                         const std::string& password, std::string serverFolder)
     : servidor_(std::move(servidor)),
-      database_(std::make_unique<test::TempDatabase>(servidor_ + "/datos/" + company +
-                                                         "/quintor.fdb",
-                                                     user, password, std::move(serverFolder))) {
+      database_(
+          std::make_unique<test::TempDatabase>(servidor_ + "/datos/" + company + "/quintor.fdb",
+                                               user, password, std::move(serverFolder))) {
     for (const char* statement : kSchema) database_->Execute(statement);
 }
 

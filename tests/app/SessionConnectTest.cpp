@@ -122,28 +122,22 @@ TEST_F(SessionConnectTest, MissingClientLibraryCannotBeLoaded) {
     ExpectFailedFirstConnect("001");
 }
 
-TEST_F(SessionConnectTest, ABranchZeroIsListedInTableOrderWithoutAllBranches) {
+// A branch 0 stands for all branches itself; of two branches with one name
+// the selector resolves either to the first.
+TEST_F(SessionConnectTest, ABranchZeroIsListedInTableOrderAndSharedNamesResolveToTheFirst) {
     ErpDatabase erp(scratch.path() / "erp-data", "001");
     erp.Execute("INSERT INTO SUCURSALES VALUES (5, 'Norte')");
     erp.Execute("INSERT INTO SUCURSALES VALUES (0, 'Consolidado')");
     erp.Execute("INSERT INTO SUCURSALES VALUES (6, 'Sur')");
+    erp.Execute("INSERT INTO SUCURSALES VALUES (8, 'Norte')");
     InstallFor(erp, "001");
     OpenConnected();
-    EXPECT_EQ(Branches(), QStringList({"Norte", "Consolidado", "Sur"}));
+    EXPECT_EQ(Branches(), QStringList({"Norte", "Consolidado", "Sur", "Norte"}));
     EXPECT_EQ(window->Parametros.IdAgencia, "5");  // item 0 chosen at connect
     ChooseBranch(1);
     EXPECT_EQ(window->Parametros.IdAgencia, "0");
-}
-
-TEST_F(SessionConnectTest, TwoBranchesWithOneNameResolveToTheFirst) {
-    ErpDatabase erp(scratch.path() / "erp-data", "001");
-    erp.Execute("INSERT INTO SUCURSALES VALUES (8, 'Centro')");
-    erp.Execute("INSERT INTO SUCURSALES VALUES (9, 'Centro')");
-    InstallFor(erp, "001");
-    OpenConnected();
-    ASSERT_EQ(Branches(), QStringList({"Todas...", "Centro", "Centro"}));
-    ChooseBranch(2);
-    EXPECT_EQ(window->Parametros.IdAgencia, "8");
+    ChooseBranch(3);
+    EXPECT_EQ(window->Parametros.IdAgencia, "5");
 }
 
 TEST_F(SessionConnectTest, ReconnectRefillsFromTheListAlreadyHeldAndResetsChoices) {

@@ -20,20 +20,16 @@ ParametrosEnvio Parameters(year_month_day date, std::string branch, std::string 
 TEST(ReportCommands, EveryProcedureGetsTheMonthToDatePeriod) {
     const ReportArguments arguments =
         ReportArguments::From(Parameters(2019y / September / 27d, "0", "01"));
-    EXPECT_EQ(ReportCommand(ReportProcedure::Ventas, arguments),
-              "select * from rep_ventas_zel('2019/09/01','2019/09/27',0,'01')");
-    EXPECT_EQ(ReportCommand(ReportProcedure::Municipios, arguments),
-              "select * from rep_municipios_zel('2019/09/01','2019/09/27',0,'01')");
-    EXPECT_EQ(ReportCommand(ReportProcedure::TipoNegocio, arguments),
-              "select * from rep_tiponegocio_zel('2019/09/01','2019/09/27',0,'01')");
-    EXPECT_EQ(ReportCommand(ReportProcedure::Vendedores, arguments),
-              "select * from rep_vendedores_zel('2019/09/01','2019/09/27',0,'01')");
-    EXPECT_EQ(ReportCommand(ReportProcedure::Clientes, arguments),
-              "select * from rep_clientes_zel('2019/09/01','2019/09/27',0,'01')");
-    EXPECT_EQ(ReportCommand(ReportProcedure::Rutas, arguments),
-              "select * from rep_rutas_zel('2019/09/01','2019/09/27',0,'01')");
-    EXPECT_EQ(ReportCommand(ReportProcedure::VentasDetalle, arguments),
-              "select * from rep_ventasdet_zel('2019/09/01','2019/09/27',0,'01')");
+    const std::pair<ReportProcedure, const char*> procedures[] = {
+        {ReportProcedure::Ventas, "ventas"},           {ReportProcedure::Municipios, "municipios"},
+        {ReportProcedure::TipoNegocio, "tiponegocio"}, {ReportProcedure::Vendedores, "vendedores"},
+        {ReportProcedure::Clientes, "clientes"},       {ReportProcedure::Rutas, "rutas"},
+        {ReportProcedure::VentasDetalle, "ventasdet"}};
+    for (const auto& [procedure, name] : procedures) {
+        EXPECT_EQ(
+            ReportCommand(procedure, arguments),
+            std::string("select * from rep_") + name + "_zel('2019/09/01','2019/09/27',0,'01')");
+    }
     // The SKU procedure alone takes the family before the branch.
     EXPECT_EQ(ReportCommand(ReportProcedure::Sku, arguments),
               "select * from rep_sku_zel('2019/09/01','2019/09/27','01',0)");

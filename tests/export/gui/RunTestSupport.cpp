@@ -54,10 +54,10 @@ void InstallDemoCompany(ScratchDirectory& scratch, const std::string& dataDirect
     scratch.Write("xdg/Dravo/QuintorERP2017.conf",
                   "[General]\nDirectorio=" + (scratch.path() / "install").string() + "\n");
     std::string settings;
-    for (const std::string& line : {std::string("r1"), std::string("r2"), std::string("r3"),
-                                    (scratch.path() / "erp").string(), dataDirectory,
-                                    std::string("30"), std::string("SYSDBA"),
-                                    std::string("masterkey"), std::string("001"), mode}) {
+    for (const std::string& line :
+         {std::string("r1"), std::string("r2"), std::string("r3"),
+          (scratch.path() / "erp").string(), dataDirectory, std::string("30"),
+          std::string("SYSDBA"), std::string("masterkey"), std::string("001"), mode}) {
         settings += line + "\r\n";
     }
     scratch.Write("install/settingsenvio.conf", settings);
