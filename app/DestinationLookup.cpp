@@ -1,18 +1,10 @@
 // Building the family's destination query.
 #include "app/DestinationLookup.h"
 
+#include "common/SqlText.h"
 #include "common/TextCodec.h"
 
 namespace tramex {
-
-std::string SqlStringLiteral(const std::string& text) {
-    std::string literal = "'";
-    for (char c : text) {
-        if (c == '\'') literal += '\'';
-        literal += c;
-    }
-    return literal + "'";
-}
 
 std::string DestinationLookupCommand(const std::string& family) {
     return Utf8ToCp1252("select * from configura_linkftp where cflk_codfami = " +

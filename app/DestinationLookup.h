@@ -5,9 +5,6 @@
 
 namespace tramex {
 
-// text between single quotes, each single quote inside doubled.
-std::string SqlStringLiteral(const std::string& text);
-
 // "select * from configura_linkftp where cflk_codfami = '<family>'" as the
 // Windows-1252 bytes the database compares; family is UTF-8.
 std::string DestinationLookupCommand(const std::string& family);

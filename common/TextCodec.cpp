@@ -62,6 +62,24 @@ size_t DecodeUtf8(std::string_view text, size_t i, char32_t& cp) {
     return len;
 }
 
+// Each UTF-8 character (or stray byte, taken as Latin-1) becomes one byte.
+template <typename ByteFor>
+std::string EncodeSingleByte(std::string_view text, ByteFor byteFor) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        char32_t cp = 0;
+        size_t len = DecodeUtf8(text, i, cp);
+        if (len == 0) {
+            cp = static_cast<unsigned char>(text[i]);
+            len = 1;
+        }
+        out += byteFor(cp);
+        i += len;
+    }
+    return out;
+}
+
 }  // namespace
 
 std::string Cp1252ToUtf8(std::string_view bytes) {
@@ -72,20 +90,22 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
 }
 
 std::string Utf8ToCp1252(std::string_view text) {
+    return EncodeSingleByte(text, [](char32_t cp) {
+        // A stray byte 0x80..0x9F is kept as it came, like any other.
+        return cp >= 0x80 && cp <= 0x9F ? static_cast<char>(cp) : ByteFor(cp);
+    });
+}
+
+std::string Latin1ToUtf8(std::string_view bytes) {
     std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size();) {
-        char32_t cp = 0;
-        size_t len = DecodeUtf8(text, i, cp);
-        if (len == 0) {
-            out += text[i];  // not UTF-8: keep the byte as it came
-            ++i;
-        } else {
-            out += ByteFor(cp);
-            i += len;
-        }
-    }
+    out.reserve(bytes.size());
+    for (unsigned char b : bytes) AppendUtf8(out, b);
     return out;
+}
+
+std::string Utf8ToLatin1(std::string_view text) {
+    return EncodeSingleByte(
+        text, [](char32_t cp) { return cp < 256 ? static_cast<char>(cp) : '?'; });
 }
 
 }  // namespace tramex

@@ -15,4 +15,9 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 // taken as Latin-1 characters.
 std::string Utf8ToCp1252(std::string_view text);
 
+// Latin-1: each byte is the character with that code point, and characters
+// from 256 up become "?" (the single-byte text of an FTP control connection).
+std::string Latin1ToUtf8(std::string_view bytes);
+std::string Utf8ToLatin1(std::string_view text);
+
 }  // namespace tramex

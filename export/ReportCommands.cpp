@@ -39,16 +39,6 @@ std::string DateText(std::chrono::year_month_day date) {
     return text;
 }
 
-std::string SqlStringLiteral(std::string_view text) {
-    std::string literal = "'";
-    for (char c : text) {
-        if (c == '\'') literal += '\'';
-        literal += c;
-    }
-    literal += '\'';
-    return literal;
-}
-
 bool IsBranchId(std::string_view text) {
     if (!text.empty() && text.front() == '-') text.remove_prefix(1);
     if (text.empty()) return false;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/Error.h"
+#include "common/SqlText.h"
 #include "session/ParametrosEnvio.h"
 
 #include <chrono>
@@ -34,9 +35,6 @@ std::string_view ProcedureName(ReportProcedure procedure);
 // Year/month/day with a four-digit year and two-digit month and day: the form
 // the procedures accept and the archive name is cut from.
 std::string DateText(std::chrono::year_month_day date);
-
-// The text enclosed in single quotes, each quote inside doubled.
-std::string SqlStringLiteral(std::string_view text);
 
 // True for an optional "-" followed by one or more ASCII digits.
 bool IsBranchId(std::string_view text);

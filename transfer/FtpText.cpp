@@ -70,25 +70,3 @@ std::vector<std::string_view> SplitOn(std::string_view text, char separator) {
 }
 
 }  // namespace tramex
-
-namespace tramex {
-
-std::string Utf8ToLatin1(std::string_view text) {
-    std::string bytes;
-    for (std::size_t at = 0; at < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[at]);
-        std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-        if (at + length > text.size()) length = 1;
-        unsigned codePoint = lead;
-        if (length > 1) {
-            codePoint = lead & (0x7Fu >> length);
-            for (std::size_t k = 1; k < length; ++k)
-                codePoint = codePoint << 6 | (static_cast<unsigned char>(text[at + k]) & 0x3Fu);
-        }
-        bytes += codePoint < 256 ? static_cast<char>(codePoint) : '?';
-        at += length;
-    }
-    return bytes;
-}
-
-}  // namespace tramex

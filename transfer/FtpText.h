@@ -25,11 +25,3 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
 std::vector<std::string_view> SplitOn(std::string_view text, char separator);
 
 }  // namespace tramex
-
-namespace tramex {
-
-// The single-byte wire form of UTF-8 text: characters below 256 become that
-// byte, any other becomes "?".
-std::string Utf8ToLatin1(std::string_view text);
-
-}  // namespace tramex

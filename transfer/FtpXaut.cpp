@@ -1,6 +1,7 @@
 // Scrambled login argument (see FtpXaut.h).
 #include "transfer/FtpXaut.h"
 
+#include "common/TextCodec.h"
 #include "transfer/FtpText.h"
 
 namespace tramex {

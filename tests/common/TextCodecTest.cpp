@@ -24,5 +24,11 @@ TEST(TextCodec, UnmappableAndBrokenInput) {
     EXPECT_EQ(Utf8ToCp1252("x\xF1y"), "x\xF1y");  // a lone Latin-1 byte is kept
 }
 
+TEST(TextCodec, Latin1KeepsEveryByteAndSendsQuestionMarksAboveIt) {
+    EXPECT_EQ(Latin1ToUtf8("a\x80\xF1"), "a\u0080ñ");
+    EXPECT_EQ(Utf8ToLatin1(Latin1ToUtf8("a\x80\xF1\xFF")), "a\x80\xF1\xFF");
+    EXPECT_EQ(Utf8ToLatin1("€ñ"), "?\xF1");  // no Windows letters on this path
+}
+
 }  // namespace
 }  // namespace tramex
