@@ -9,6 +9,7 @@
 # server and its listing. Exit status: 0 when the archive was uploaded.
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
+source "$(dirname "$0")/lib/ftp-greeting.sh"
 
 company=001
 parameters=(01 0 "$company" 30)
@@ -51,29 +52,13 @@ create_database() {
     echo "$today" > "$stamp"
 }
 
-# True once a 220 greeting comes from 127.0.0.1:$1 (up to ten seconds).
-wait_for_greeting() {
-    local port=$1 line
-    for _ in $(seq 1 50); do
-        if { exec 3<>"/dev/tcp/127.0.0.1/$port"; } 2>/dev/null; then
-            line=""
-            read -r -t 2 line <&3 || true
-            exec 3<&- 3>&-
-            [[ $line == 220* ]] && return 0
-        fi
-        kill -0 "$ftp_pid" 2>/dev/null || return 1
-        sleep 0.2
-    done
-    return 1
-}
-
 start_ftp() {
     rm -rf "$ftp_home"
     mkdir -p "$ftp_home"
     /usr/bin/python3 -m pyftpdlib -i 127.0.0.1 -p "$ftp_port" -w -d "$ftp_home" \
         -u demo -P demo >"$demo_dir/ftp.log" 2>&1 &
     ftp_pid=$!
-    if ! wait_for_greeting "$ftp_port"; then
+    if ! wait_for_greeting "$ftp_port" "$ftp_pid"; then
         cat "$demo_dir/ftp.log" >&2
         say "the FTP server did not come up on 127.0.0.1:$ftp_port (is the port taken?)"
         exit 1

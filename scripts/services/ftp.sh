@@ -10,26 +10,12 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 state=${TRAMEX_FTP_STATE_DIR:-/tmp/tramex-ftp-services}
 user=${TRAMEX_FTP_USER:-tramexftp}
 password=${TRAMEX_FTP_PASSWORD:-Tr4mex-ftp-test}
+source "$root/scripts/lib/ftp-greeting.sh"
 
 fail() { echo "ftp.sh: $*" >&2; exit 1; }
 
 free_port() {
     /usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'
-}
-
-# True once a 220 greeting comes from 127.0.0.1:$1 (up to ten seconds).
-wait_for_greeting() {
-    local port=$1 line
-    for _ in $(seq 1 50); do
-        if { exec 3<>"/dev/tcp/127.0.0.1/$port"; } 2>/dev/null; then
-            line=""
-            read -r -t 2 line <&3 || true
-            exec 3<&- 3>&-
-            [[ $line == 220* ]] && return 0
-        fi
-        sleep 0.2
-    done
-    return 1
 }
 
 start_pyftpdlib() {

@@ -1,0 +1,18 @@
+# Sourced by the scripts that start a local FTP server.
+
+# True once a 220 greeting comes from 127.0.0.1:$1 (up to ten seconds). With a
+# server process id as $2, gives up as soon as that process has ended.
+wait_for_greeting() {
+    local port=$1 pid=${2:-} line
+    for _ in $(seq 1 50); do
+        if { exec 3<>"/dev/tcp/127.0.0.1/$port"; } 2>/dev/null; then
+            line=""
+            read -r -t 2 line <&3 || true
+            exec 3<&- 3>&-
+            [[ $line == 220* ]] && return 0
+        fi
+        if [ -n "$pid" ]; then kill -0 "$pid" 2>/dev/null || return 1; fi
+        sleep 0.2
+    done
+    return 1
+}
