@@ -58,6 +58,15 @@ class FtpDialogue : public ::testing::Test {
         server.Reply("200 Type set to I").Reply("215 UNIX Type: L8").Reply("200 Type set to I");
     }
 
+    // PASV, REST 0 and STOR accepted, the upload received and confirmed.
+    void QueueAcceptedStore() {
+        server.ReplyPassive()
+            .Reply("350 Restarting at 0")
+            .Reply("150 Go")
+            .ReceiveUpload()
+            .Send("226 Done");
+    }
+
     std::vector<std::string> LoginCommands(bool withClnt = false) const {
         std::vector<std::string> commands = {"HOST localhost", "USER tramex", "PASS secret",
                                              "FEAT"};

@@ -222,12 +222,8 @@ TEST_F(FtpDialogue, FeaturesListingClntUtf8PretAndSiteZoneShapeTheDialogue) {
         .Reply("215 UNIX")
         .Reply("210 -0500")
         .Reply("200 I")
-        .Reply("200 PRET ok")
-        .ReplyPassive()
-        .Reply("350 Restarting at 0")
-        .Reply("150 Go")
-        .ReceiveUpload()
-        .Send("226 Done");
+        .Reply("200 PRET ok");
+    QueueAcceptedStore();
     StartServer();
     client.Connect();
     client.StoreFile(WriteFile("a.zip", "xyz"), "a\xc3\xb1o.zip", false, 0);
@@ -244,11 +240,7 @@ TEST_F(FtpDialogue, FeaturesListingClntUtf8PretAndSiteZoneShapeTheDialogue) {
 
 TEST_F(FtpDialogue, WithoutFeaturesNamesTravelAsSingleBytesAndNoPretIsSent) {
     QueueLogin("500 FEAT not understood");
-    server.ReplyPassive()
-        .Reply("350 Restarting at 0")
-        .Reply("150 Go")
-        .ReceiveUpload()
-        .Send("226 Done");
+    QueueAcceptedStore();
     StartServer();
     client.Connect();
     client.StoreFile(WriteFile("a.zip", "xyz"), "a\xc3\xb1o.zip", false, 0);

@@ -16,12 +16,8 @@ TEST_F(FtpDialogue, RefusalAtEachStepRaisesTheReplyAndLeavesTheClientReady) {
         .Reply("502 REST not implemented")
         .ReplyPassive()
         .Reply("350 Restarting at 0")
-        .Reply("553 Could not create file.")
-        .ReplyPassive()
-        .Reply("350 Restarting at 0")
-        .Reply("150 Go")
-        .ReceiveUpload()
-        .Send("226 Done");
+        .Reply("553 Could not create file.");
+    QueueAcceptedStore();
     StartServer();
     client.Connect();
     try {
@@ -122,11 +118,7 @@ TEST_F(FtpDialogue, StoreModesSendTheirCommandsAndTheMatchingBytes) {
         .Send("226 Done");
     server.ReplyPassive().Reply("150 Go").ReceiveUpload().Send("226 Done");
     server.ReplyPassive().Reply("150 Go").ReceiveUpload().Send("226 Done");
-    server.ReplyPassive()
-        .Reply("350 Restarting at 0")
-        .Reply("150 Go")
-        .ReceiveUpload()
-        .Send("226 Done");
+    QueueAcceptedStore();
     StartServer();
     client.Connect();
     const std::string path = WriteFile("part.zip", "0123456789");
