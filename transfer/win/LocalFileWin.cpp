@@ -8,19 +8,12 @@
 #include <string>
 
 #include "transfer/LocalFile.h"
+#include "platform/win/WideText.h"
 
 namespace tramex {
 namespace {
 
 HANDLE HandleOf(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
-
-std::wstring Utf8ToWide(const std::string& text) {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(length > 0 ? length : 1, L'\0');
-    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(), length);
-    wide.resize(wcslen(wide.c_str()));
-    return wide;
-}
 
 // The system's text for an error, in UTF-8 and without its trailing line end.
 std::string SystemReason(DWORD code) {
@@ -32,12 +25,7 @@ std::string SystemReason(DWORD code) {
     LocalFree(text);
     while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' '))
         wide.pop_back();
-    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string reason(size, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(wide.size()), reason.data(),
-                        size, nullptr, nullptr);
-    return reason;
+    return WideToUtf8(wide);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/win/WideText.h"
 #include "transfer/SocketErrors.h"
 #include "transfer/SocketHandler.h"
 
@@ -28,14 +29,6 @@ void StartWinsockOnce() {
 bool IsLocalhost(const std::string& host) {
     return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, host.c_str(), -1, "localhost", -1) ==
            CSTR_EQUAL;
-}
-
-std::wstring Utf8ToWide(const std::string& text) {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(length > 0 ? length : 1, L'\0');
-    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(), length);
-    wide.resize(wcslen(wide.c_str()));
-    return wide;
 }
 
 std::string NumericText(const IN_ADDR& address) {
