@@ -9,7 +9,7 @@
 #include "app/Tftramexfamilia.h"
 #include "common/TextCodec.h"
 #include "data/Tfdm.h"
-#include "export/Tfcierre.h"
+#include "app/Tfcierre.h"
 
 #include <QDateEdit>
 #include <QGroupBox>

@@ -2,7 +2,7 @@
 // scripts pack and clean them, uploads the archive and ends the program.
 #pragma once
 
-#include "export/GuiMessagePump.h"
+#include "app/GuiMessagePump.h"
 #include "export/RunExport.h"
 #include "session/ParametrosEnvio.h"
 #include "transfer/AntiFreeze.h"

@@ -64,7 +64,7 @@ class FtpDestination {
   private:
     bool Listen(const std::string& address) {
         server_.start("/usr/bin/python3",
-                      {TRAMEX_SOURCE_DIR "/tests/export/gui/ftp_destination.py",
+                      {TRAMEX_SOURCE_DIR "/tests/app/run/ftp_destination.py",
                        QString::fromStdString(address), "21", "demo", "demo",
                        QString::fromStdString(home_.string()), QString::fromStdString(log_)});
         if (server_.waitForReadyRead(10000)) {

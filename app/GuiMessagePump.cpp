@@ -1,5 +1,5 @@
 // Qt's event processing behind the anti-freeze's turns.
-#include "export/GuiMessagePump.h"
+#include "app/GuiMessagePump.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>

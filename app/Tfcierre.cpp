@@ -1,6 +1,6 @@
 // The generation window: its controls, its keys, its first activation and
 // the run behind "F2: Imprimir", guarded against starting twice.
-#include "export/Tfcierre.h"
+#include "app/Tfcierre.h"
 
 #include "app/ErrorHandler.h"
 #include "app/KeyPreview.h"

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "data/Tfdm.h"
-#include "export/Tfcierre.h"
+#include "app/Tfcierre.h"
 #include "session/ParametrosEnvio.h"
 #include "tests/session/ScratchDirectory.h"
 #include "tests/support/ftp/ScriptedFtpServer.h"
