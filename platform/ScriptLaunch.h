@@ -15,9 +15,14 @@ class ScriptProcess {
   public:
     virtual ~ScriptProcess() = default;
     // Waits, blocking the calling thread, until the script has ended or
-    // limitMs have passed; true when it has ended.
+    // limitMs have passed; true when it has ended. Also returns (false) as
+    // soon as a stop of the run is requested.
     virtual bool WaitForEnd(int limitMs) = 0;
     virtual bool Running() = 0;
+    // The script's exit status once it has ended; -1 while running or unknown.
+    virtual int ExitCode() = 0;
+    // Ends the script and whatever it started, and reaps it.
+    virtual void Terminate() = 0;
 };
 
 // "comprimir" -> "comprimir.bat" on Windows, "comprimir.sh" elsewhere.

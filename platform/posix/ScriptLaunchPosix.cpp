@@ -2,11 +2,15 @@
 // separate arguments (never through a command string), input from /dev/null.
 #include "platform/ScriptLaunchSystem.h"
 
+#include "common/Interruption.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+
+#include <csignal>
 
 #include <fcntl.h>
 #include <sys/syscall.h>
@@ -27,7 +31,7 @@ class PosixScriptProcess : public ScriptProcess {
         auto step = std::chrono::milliseconds(1);
         while (Running()) {
             const auto now = Clock::now();
-            if (now >= deadline) return false;
+            if (now >= deadline || interruption::Requested()) return false;
             std::this_thread::sleep_for(std::min<Clock::duration>(step, deadline - now));
             step = std::min(step * 2, std::chrono::milliseconds(20));
         }
@@ -42,12 +46,36 @@ class PosixScriptProcess : public ScriptProcess {
         if (result < 0 && errno == EINTR) return true;
         // Reaped now, or by someone else (ECHILD): either way it has ended.
         ended_ = true;
+        if (result == pid_ && WIFEXITED(status)) exitCode_ = WEXITSTATUS(status);
+        if (result == pid_ && WIFSIGNALED(status)) exitCode_ = 128 + WTERMSIG(status);
         return false;
     }
 
+    int ExitCode() override { return Running() ? -1 : exitCode_; }
+
+    // The script leads its own process group, so zip or tar started by it
+    // end with it.
+    void Terminate() override {
+        if (!Running()) return;
+        ::kill(-pid_, SIGTERM);
+        if (WaitUntilEnded(std::chrono::seconds(2))) return;
+        ::kill(-pid_, SIGKILL);
+        WaitUntilEnded(std::chrono::seconds(2));
+    }
+
   private:
+    bool WaitUntilEnded(std::chrono::milliseconds limit) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (Running()) {
+            if (std::chrono::steady_clock::now() >= deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return true;
+    }
+
     pid_t pid_;
     bool ended_ = false;
+    int exitCode_ = -1;
 };
 
 // Descriptors the program holds (database files, sockets) must not live on
@@ -67,6 +95,8 @@ void CloseInheritedDescriptors(int keep) {
 // Runs in the child between fork and exec: async-signal-safe calls only.
 [[noreturn]] void ExecScript(const char* directory, char* const* argv, int errorPipe) {
     int failure = 0;
+    // A group of its own, so that a stopped run can end the script and its children.
+    ::setpgid(0, 0);
     if (::chdir(directory) != 0) {
         failure = errno;
     } else {

@@ -2,36 +2,64 @@
 // parameters, the data directory as working directory and a hidden window;
 // the process handle is kept so the run can wait for the script's end.
 #include "platform/ScriptLaunchSystem.h"
+
+#include "common/Interruption.h"
 #include "platform/win/WideText.h"
 
 #include <windows.h>
 // shellapi.h builds on the types windows.h declares.
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace tramex {
 namespace {
 
+// The script runs inside a job object, so that ending it also ends the
+// programs it started (tar.exe under cmd.exe).
 class WindowsScriptProcess : public ScriptProcess {
   public:
-    explicit WindowsScriptProcess(HANDLE process) : process_(process) {}
+    explicit WindowsScriptProcess(HANDLE process) : process_(process) {
+        job_ = ::CreateJobObjectW(nullptr, nullptr);
+        if (job_ && process_) ::AssignProcessToJobObject(job_, process_);
+    }
     ~WindowsScriptProcess() override {
         if (process_) ::CloseHandle(process_);
+        if (job_) ::CloseHandle(job_);
     }
     WindowsScriptProcess(const WindowsScriptProcess&) = delete;
     WindowsScriptProcess& operator=(const WindowsScriptProcess&) = delete;
 
+    // In short steps, so a stop request is noticed while a script runs.
     bool WaitForEnd(int limitMs) override {
         if (!process_) return true;
-        return ::WaitForSingleObject(process_, static_cast<DWORD>(limitMs)) != WAIT_TIMEOUT;
+        const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(limitMs);
+        for (;;) {
+            const ULONGLONG now = ::GetTickCount64();
+            const DWORD step =
+                now >= deadline ? 0 : static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 50));
+            if (::WaitForSingleObject(process_, step) != WAIT_TIMEOUT) return true;
+            if (step == 0 || interruption::Requested()) return false;
+        }
     }
     bool Running() override {
         return process_ && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
     }
+    int ExitCode() override {
+        DWORD code = 0;
+        if (!process_ || Running() || !::GetExitCodeProcess(process_, &code)) return -1;
+        return static_cast<int>(code);
+    }
+    void Terminate() override {
+        if (!Running()) return;
+        if (!job_ || !::TerminateJobObject(job_, 1)) ::TerminateProcess(process_, 1);
+        ::WaitForSingleObject(process_, 5000);
+    }
 
   private:
     HANDLE process_;
+    HANDLE job_ = nullptr;
 };
 
 // cmd.exe reads a batch file's parameters as a command line: it splits them
