@@ -7,6 +7,10 @@
 #include "data/FbClient.h"
 #include "data/FbMessages.h"
 
+#include "common/Interruption.h"
+
+#include <mutex>
+
 namespace tramex {
 
 using Firebird::FbException;
@@ -49,6 +53,31 @@ struct Connection::Impl {
     Firebird::IMaster* master = nullptr;
     fb::Ref<IAttachment> attachment;
     ConnectionState state = ConnectionState::Closed;
+    // Guards the attachment against a cancel from the stop watcher's thread.
+    std::mutex attachmentMutex;
+    int stopListener = 0;
+
+    // Called on the stop watcher's thread: breaks off the statement the main
+    // thread is waiting for (a long procedure before its first row).
+    void CancelRunningStatement() {
+        std::lock_guard lock(attachmentMutex);
+        if (!attachment || !master) return;
+        try {
+            fb::Status status(master);
+            attachment->cancelOperation(status.Get(), fb_cancel_raise);
+        } catch (const FbException&) {
+            // Nothing running: the main thread meets the stop at its next row.
+        }
+    }
+
+    void ListenForStop() {
+        if (stopListener == 0)
+            stopListener = interruption::OnRequest([this] { CancelRunningStatement(); });
+    }
+
+    void StopListening() {
+        if (stopListener != 0) interruption::Forget(std::exchange(stopListener, 0));
+    }
 
     Firebird::IMaster* Master() {
         if (!master) master = fb::MasterOf(libraryName);
@@ -99,6 +128,7 @@ Connection::Connection() : impl_(std::make_unique<Impl>()) {
 }
 
 Connection::~Connection() {
+    impl_->StopListening();
     try {
         Close();
     } catch (const Error&) {
@@ -126,17 +156,21 @@ void Connection::Open() {
     try {
         fb::Status status(master);
         const auto dpb = impl_->DatabaseParameters(status.Get());
-        impl_->attachment = fb::Ref<IAttachment>(master->getDispatcher()->attachDatabase(
+        fb::Ref<IAttachment> attached(master->getDispatcher()->attachDatabase(
             status.Get(), database.c_str(), static_cast<unsigned>(dpb.size()), dpb.data()));
+        std::lock_guard lock(impl_->attachmentMutex);
+        impl_->attachment = std::move(attached);
     } catch (const FbException& error) {
         fb::RaiseDatabaseError(master, error, "Attach to database \"" + database + "\"");
     }
+    impl_->ListenForStop();
     scope.SetAfter(ConnectionState::Open);
 }
 
 void Connection::Close() {
     if (!Connected()) return;
     StateScope scope(impl_->state, ConnectionState::Disconnecting, ConnectionState::Closed);
+    std::lock_guard lock(impl_->attachmentMutex);
     try {
         fb::Status status(impl_->master);
         impl_->attachment->detach(status.Get());
@@ -177,8 +211,11 @@ void Connection::Query(const std::string& sql, ResultSink& sink) {
                                                          nullptr, output.Metadata(), 0));
         sink.BeginResult(output.Fields(), output.Columns());
         impl_->state = ConnectionState::Fetching;
-        while (cursor->fetchNext(status.Get(), output.Buffer()) == Firebird::IStatus::RESULT_OK)
+        while (cursor->fetchNext(status.Get(), output.Buffer()) == Firebird::IStatus::RESULT_OK) {
+            // A stop request ends the fetch between rows; the holders roll back.
+            interruption::ThrowIfRequested();
             sink.Row(output.Cells());
+        }
         cursor->close(status.Get());
         cursor.Forget();
         Impl::Commit(status.Get(), transaction);

@@ -4,6 +4,9 @@
 #include "data/DatabaseError.h"
 #include "data/DynamicLibrary.h"
 
+#include "common/Interruption.h"
+
+#include <ibase.h>
 #include <iberror.h>
 
 #include <array>
@@ -41,12 +44,35 @@ std::string WithCrLf(const char* text) {
     return result;
 }
 
+using ShutdownCallbackEntry = ISC_STATUS (*)(ISC_STATUS*, FB_SHUTDOWN_CALLBACK, const int, void*);
+
+// The client library answers SIGINT and SIGTERM by shutting down every
+// attachment ("connection shutdown") and leaves the process running. Asked
+// first, we refuse that and turn the signal into a stop of the run, which
+// detaches by itself at its next safe point.
+int OnClientShutdown(const int reason, const int, void*) {
+    if (reason != fb_shutrsn_signal) return 0;
+    interruption::Request("señal de terminación");
+    return 1;
+}
+
+void TakeOverSignalShutdown(const DynamicLibrary& library) {
+    static bool registered = false;
+    if (registered) return;
+    auto entry = reinterpret_cast<ShutdownCallbackEntry>(library.Symbol("fb_shutdown_callback"));
+    if (!entry) return;
+    ISC_STATUS status[20] = {};
+    entry(status, OnClientShutdown, fb_shut_confirmation, nullptr);
+    registered = true;
+}
+
 }  // namespace
 
 Firebird::IMaster* MasterOf(const std::string& libraryName) {
     const DynamicLibrary& library = DynamicLibrary::Load(libraryName);
     auto entry = reinterpret_cast<MasterEntry>(library.Symbol("fb_get_master_interface"));
     if (!entry) throw LibraryLoadError(libraryName);
+    TakeOverSignalShutdown(library);
     return entry();
 }
 

@@ -17,13 +17,32 @@ TFtpClient::TFtpClient(std::unique_ptr<TSocketHandler> controlSocket)
     ReadTimeout = 60000;
 }
 
-TFtpReply TFtpClient::SendCommand(const std::string& command, const std::vector<int>& accepted) {
+namespace {
+
+// What an observer may see of a command: never a password or an account.
+std::string Loggable(const std::string& command) {
+    const std::string verb = command.substr(0, command.find(' '));
+    for (const char* secret : {"PASS", "ACCT", "XAUT"}) {
+        if (verb == secret) return verb + " ****";
+    }
+    return command;
+}
+
+}  // namespace
+
+void TFtpClient::SendLine(const std::string& command) {
+    if (CommandSent) CommandSent(Loggable(command));
     WriteLine(command);
+}
+
+TFtpReply TFtpClient::SendCommand(const std::string& command, const std::vector<int>& accepted) {
+    SendLine(command);
     return ReadReply(accepted);
 }
 
 TFtpReply TFtpClient::ReadReplyUnchecked() {
     lastReply_ = ReadFtpReply([this] { return ReadNonEmptyLine(); });
+    if (ReplyReceived) ReplyReceived(lastReply_.Code);
     return lastReply_;
 }
 
@@ -73,7 +92,7 @@ void TFtpClient::Disconnect() {
         return;
     }
     try {
-        WriteLine("QUIT");
+        SendLine("QUIT");
         if (WaitForData(QuitReplyWaitMs)) ReadReplyUnchecked();
     } catch (...) {
         Close();

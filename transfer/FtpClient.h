@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -16,7 +17,7 @@ namespace tramex {
 enum class TFtpTransferType { Ascii, Binary };
 
 class TFtpClient : public TTcpConnection {
-public:
+  public:
     TFtpClient();
     // Test seam: the control connection runs on the given socket layer.
     explicit TFtpClient(std::unique_ptr<TSocketHandler> controlSocket);
@@ -43,6 +44,11 @@ public:
     std::string ClientPlatform;
     int QuitReplyWaitMs = 100;  // how long Disconnect waits for QUIT's reply
 
+    // Observers, for a log of the dialogue: each command as sent, with the
+    // argument of PASS, ACCT and XAUT replaced by "****", and each reply's code.
+    std::function<void(const std::string& command)> CommandSent;
+    std::function<void(int code)> ReplyReceived;
+
     bool IsConnected();
     void Disconnect();
     void Connect();
@@ -60,8 +66,9 @@ public:
     const std::string& ServerUtcOffset() const { return serverUtcOffset_; }
     const FtpCapabilities& Capabilities() const { return capabilities_; }
 
-private:
+  private:
     // Command exchange and reply reading (FtpClient.cpp).
+    void SendLine(const std::string& command);
     TFtpReply SendCommand(const std::string& command, const std::vector<int>& accepted);
     TFtpReply ReadReply(const std::vector<int>& accepted);
     TFtpReply ReadReplyUnchecked();

@@ -50,7 +50,7 @@ std::string TFtpClient::DataHostFor(const std::string& replyHost) const {
 // data connection is raised after it, unless the final reply itself fails.
 void TFtpClient::TransferFile(LocalFile& file, const std::string& transferCommand,
                               const std::string& dataHost, std::uint16_t dataPort, bool wholeFile) {
-    WriteLine(transferCommand);
+    SendLine(transferCommand);
     std::exception_ptr dataFailure;
     {
         TTcpClient data;

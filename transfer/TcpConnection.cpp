@@ -75,7 +75,15 @@ void TTcpConnection::ConnectOnWorker(const std::string& address, int limitMs) {
         const int thisStep = limitMs < 0 ? step : std::min(step, limitMs - sleptMs);
         finished = worker.WaitFinished(thisStep);
         sleptMs += thisStep;
-        TAntiFreeze::IdleTurn();
+        try {
+            TAntiFreeze::IdleTurn();
+        } catch (...) {
+            // The turn may end the wait (a stop of the run): the worker must
+            // not outlive the socket it connects.
+            socket_->AbortConnect();
+            worker.Join();
+            throw;
+        }
     }
     if (!finished) {
         socket_->AbortConnect();
