@@ -39,9 +39,11 @@ std::string DateText(std::chrono::year_month_day date) {
     return text;
 }
 
+// At most nine digits: every such number fits the procedures' INTEGER argument,
+// so a longer one is refused here rather than by the database.
 bool IsBranchId(std::string_view text) {
     if (!text.empty() && text.front() == '-') text.remove_prefix(1);
-    if (text.empty()) return false;
+    if (text.empty() || text.size() > 9) return false;
     for (char c : text)
         if (c < '0' || c > '9') return false;
     return true;

@@ -48,7 +48,7 @@ std::string SettingsFilePath(const std::string& installDirectory) {
     return installDirectory + kPathSeparator + kSettingsFileName;
 }
 
-void ReadSettings(std::string_view fileBytes, SessionTargets& targets) {
+SettingsReadReport ReadSettings(std::string_view fileBytes, SessionTargets& targets) {
     int lineNumber = 0;
     std::string line;
     for (size_t at = 0; at < fileBytes.size(); ++at) {
@@ -62,10 +62,12 @@ void ReadSettings(std::string_view fileBytes, SessionTargets& targets) {
         // CR LF is one line end; a CR on its own ends the line by itself.
         if (byte == kCr && at + 1 < fileBytes.size() && fileBytes[at + 1] == kLf) ++at;
     }
+    return SettingsReadReport{true, lineNumber, line.size()};
 }
 
-void LoadSettingsFile(const std::string& path, SessionTargets& targets) {
-    if (const auto bytes = ReadFileExclusively(path)) ReadSettings(*bytes, targets);
+SettingsReadReport LoadSettingsFile(const std::string& path, SessionTargets& targets) {
+    if (const auto bytes = ReadFileExclusively(path)) return ReadSettings(*bytes, targets);
+    return {};
 }
 
 }  // namespace tramex

@@ -1,0 +1,38 @@
+// The optional options file tramex.ini beside settingsenvio.conf: limits of
+// the unattended run, where the run log goes, how the upload names its file,
+// the fingerprints of FTPS servers. Absent keys take their defaults.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tramex {
+
+inline constexpr const char* kOptionsFileName = "tramex.ini";
+
+struct RunOptions {
+    // [Desatendido] LimiteAvisosSegundos: an unattended run's boxes close by
+    // themselves after this long; 0 waits for an operator.
+    int limiteAvisosSegundos = 900;
+    // [Desatendido] EsperaOtraExportacionSegundos: how long a run waits for
+    // another export to release the data directory.
+    int esperaOtraExportacionSegundos = 600;
+    // [Registro] Archivo: the run log's file; empty = tramex.log in the
+    // installation directory.
+    std::string archivoRegistro;
+    // [FTP] SubirConNombreTemporal: store as NAME.parcial, rename when confirmed.
+    bool subirConNombreTemporal = false;
+    // [HuellasFTPS] host=sha256:HEX
+    std::map<std::string, std::string> huellasFtps;
+};
+
+// Reads the file at path (UTF-8 INI). A value that is not valid keeps its
+// default and is described in problems, one text each.
+RunOptions LoadRunOptions(const std::string& path, std::vector<std::string>& problems);
+
+// The options in force for this program run (defaults until set).
+const RunOptions& CurrentRunOptions();
+void SetCurrentRunOptions(const RunOptions& options);
+
+}  // namespace tramex
