@@ -2,11 +2,14 @@
 #include "app/MessageBox.h"
 
 #include "app/BoxTexts.h"
+#include "export/RunLog.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 #include <deque>
+#include <memory>
 
 namespace tramex {
 namespace {
@@ -22,11 +25,36 @@ Seam& TestSeam() {
     return seam;
 }
 
-// Schedulers capture standard error; for an unattended run this is the only trace.
+int selfClosingSeconds = 0;
+
+// Every box goes to standard error and to the run log: a scheduled run has
+// nobody in front of the screen.
 void Trace(const std::string& text) {
     const std::string line = TraceLine(text) + "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
+    runlog::Write("aviso: " + text);
+}
+
+QString TimeLeftText(int seconds) {
+    return QStringLiteral("Este aviso se cerrará solo en %1 s.").arg(seconds);
+}
+
+// Counts down under the message and closes the box with its default button.
+void CloseByItself(QMessageBox& dialog, QMessageBox::StandardButton defaultButton, int seconds) {
+    auto* timer = new QTimer(&dialog);
+    auto left = std::make_shared<int>(seconds);
+    dialog.setInformativeText(TimeLeftText(*left));
+    QObject::connect(timer, &QTimer::timeout, &dialog, [&dialog, timer, left, defaultButton] {
+        if (--*left > 0) {
+            dialog.setInformativeText(TimeLeftText(*left));
+            return;
+        }
+        timer->stop();
+        runlog::Write("aviso cerrado sin respuesta");
+        dialog.done(defaultButton);
+    });
+    timer->start(1000);
 }
 
 QMessageBox::StandardButton AnswerFromSeam(const MessageBox::Shown& box,
@@ -45,13 +73,15 @@ QMessageBox::StandardButton MessageBox::Ask(QMessageBox::Icon icon, const std::s
                                             QMessageBox::StandardButtons buttons,
                                             QMessageBox::StandardButton defaultButton) {
     Trace(text);
-    const Shown box{ApplicationTitle(), QString::fromStdString(text), icon, buttons};
+    const Shown box{ApplicationTitle(), QString::fromStdString(text), icon, buttons,
+                    selfClosingSeconds};
     if (TestSeam().autoAnswer) return AnswerFromSeam(box, defaultButton);
 
     QMessageBox dialog(icon, box.title, box.text, buttons, QApplication::activeWindow());
     // Error texts come from servers and files: never let them be read as markup.
     dialog.setTextFormat(Qt::PlainText);
     dialog.setDefaultButton(defaultButton);
+    if (selfClosingSeconds > 0) CloseByItself(dialog, defaultButton, selfClosingSeconds);
     return static_cast<QMessageBox::StandardButton>(dialog.exec());
 }
 
@@ -62,6 +92,8 @@ void MessageBox::Inform(const std::string& text) {
 void MessageBox::ShowError(const std::string& message) {
     Ask(QMessageBox::Critical, ErrorBoxText(message), QMessageBox::Ok, QMessageBox::Ok);
 }
+
+void MessageBox::setSelfClosingSeconds(int seconds) { selfClosingSeconds = seconds; }
 
 void MessageBox::setAutoAnswer(bool enabled) { TestSeam().autoAnswer = enabled; }
 

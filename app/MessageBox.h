@@ -22,6 +22,11 @@ class MessageBox {
                                            QMessageBox::StandardButtons buttons,
                                            QMessageBox::StandardButton defaultButton);
 
+    // Boxes of an unattended run close by themselves (with their default
+    // button) after this many seconds, showing the time left under the
+    // message; 0 waits for an operator.
+    static void setSelfClosingSeconds(int seconds);
+
     // Test seam. While answering automatically no box is shown: each one is
     // recorded and answered with the next queued answer, or with its default
     // button when none is queued.
@@ -30,6 +35,7 @@ class MessageBox {
         QString text;
         QMessageBox::Icon icon;
         QMessageBox::StandardButtons buttons;
+        int selfClosingSeconds = 0;
     };
     static void setAutoAnswer(bool enabled);
     // Queues one answer and turns automatic answering on.

@@ -6,7 +6,9 @@
 #include "app/KeyPreview.h"
 #include "app/MessageBox.h"
 #include "app/StatusPanel.h"
+#include "common/Interruption.h"
 #include "data/Tfdm.h"
+#include "export/RunLog.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -134,16 +136,23 @@ void Tfcierre::SpeedButton1Click() {
     if (running_) return;
     running_ = true;
     PanelDisplay display(*Panel5);
-    const bool completed =
-        RunHandler([&] { RunExport(dm_.Quintor, parametros_, FtpClient1, ScriptWaits, display); });
+    ExitStatus status = ExitStatus::Uploaded;
+    const bool completed = RunHandler(
+        [&] { status = RunExport(dm_.Quintor, parametros_, FtpClient1, ScriptWaits, display); });
     if (!completed) {
         running_ = false;  // stopped on an error: the window stays open for another try
         return;
     }
-    // Takes effect when control is back in the message loop: this modal
+    // Every run that gets this far ends the program, with the run's status.
+    // It takes effect when control is back in the message loop: this modal
     // window's loop ends, the generate request closes the main window and
     // the program ends. The window stays guarded meanwhile.
-    QCoreApplication::exit(0);
+    if (status == ExitStatus::Uploaded) {
+        outcome::RecordUploaded();
+    } else {
+        outcome::RecordFailure(status);
+    }
+    QCoreApplication::exit(static_cast<int>(status));
 }
 
 void Tfcierre::SBSalirClick() {
@@ -184,8 +193,10 @@ void Tfcierre::keyPressEvent(QKeyEvent* event) {
 
 void Tfcierre::closeEvent(QCloseEvent* event) {
     // Closing in the middle of an FTP operation would destroy the client
-    // under its own wait.
+    // under its own wait: a close from the system (window manager, end of
+    // session) stops the run at its next safe point instead.
     if (running_) {
+        if (event->spontaneous()) interruption::Request("cierre de la ventana");
         event->ignore();
         return;
     }

@@ -8,14 +8,22 @@
 #include "app/MainWindowTargets.h"
 #include "app/MessageBox.h"
 #include "app/StatusPanel.h"
+#include "app/Tfcierre.h"
 #include "common/Error.h"
+#include "common/Interruption.h"
 #include "data/Tfdm.h"
+#include "export/RunLog.h"
+#include "export/RunOptions.h"
+#include "export/RunStatus.h"
+#include "platform/PathSeparator.h"
 #include "session/CommandLine.h"
 #include "session/InstallDirectory.h"
 #include "session/SettingsFile.h"
 
 #include <QAbstractItemView>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -62,7 +70,34 @@ void Tftramexfamilia::FormCreate() {
     MainWindowTargets targets(*this);
     const std::string directory = diraplicacion();
     dm_.UseInstallation(directory);
-    LoadSettingsFile(SettingsFilePath(directory), targets);
+    LoadRunOptions(directory);
+    const std::string settingsPath = SettingsFilePath(directory);
+    LogSettingsRead(settingsPath, LoadSettingsFile(settingsPath, targets));
+    if (Parametros.ModoAutomatico == "1") {
+        outcome::SetUnattended(true);
+        MessageBox::setSelfClosingSeconds(CurrentRunOptions().limiteAvisosSegundos);
+    }
+}
+
+// tramex.ini beside the settings file; the run log opens once its place is known.
+void Tftramexfamilia::LoadRunOptions(const std::string& installDirectory) {
+    std::vector<std::string> problems;
+    const std::string path = installDirectory + kPathSeparator + kOptionsFileName;
+    SetCurrentRunOptions(tramex::LoadRunOptions(path, problems));
+    runlog::Open(installDirectory, CurrentRunOptions().archivoRegistro);
+    for (const std::string& problem : problems) runlog::Write(kOptionsFileName + (": " + problem));
+}
+
+void Tftramexfamilia::LogSettingsRead(const std::string& path, const SettingsReadReport& report) {
+    if (!report.opened) {
+        runlog::Write(path + " no se pudo abrir; los campos quedan vacíos");
+        return;
+    }
+    runlog::Write(path + ": " + std::to_string(report.lines) + " líneas");
+    if (report.unterminatedBytes > 0)
+        runlog::Write(path + ": la última línea no termina en fin de línea y no se aplica (" +
+                      std::to_string(report.unterminatedBytes) + " bytes)");
+    if (report.lines < 10) runlog::Write(path + ": sin la línea 10 la ejecución no es desatendida");
 }
 
 std::string Tftramexfamilia::diraplicacion() {
@@ -74,6 +109,11 @@ std::string Tftramexfamilia::diraplicacion() {
 void Tftramexfamilia::FormActivate() {
     MainWindowTargets targets(*this);
     ApplyCommandLine(commandLine_, targets);
+    runlog::Write("inicio: " + QCoreApplication::applicationName().toStdString() + " " +
+                  QCoreApplication::applicationVersion().toStdString() + ", modo " +
+                  (Parametros.ModoAutomatico == "1" ? "desatendido" : "atendido") + ", familia " +
+                  Fami->text().toStdString() + ", agencia " + Parametros.IdAgencia + ", compañía " +
+                  Cia->text().toStdString() + ", directorio " + Parametros.DirectorioDatos);
     if (ConnectionFieldsComplete()) CiaExit();
 }
 
@@ -102,6 +142,17 @@ void Tftramexfamilia::FormKeyDown(const QKeyEvent& key) {
 }
 
 void Tftramexfamilia::SpeedButton2Click() { close(); }
+
+// The generation window is this window's child: closing this one in the
+// middle of an upload would destroy the FTP client under its own wait.
+void Tftramexfamilia::closeEvent(QCloseEvent* event) {
+    if (fcierre && fcierre->Running()) {
+        if (event->spontaneous()) interruption::Request("cierre de la ventana");
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
 
 bool Tftramexfamilia::event(QEvent* event) {
     const bool becomesActive =

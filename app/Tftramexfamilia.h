@@ -30,6 +30,7 @@ class DestinationModel;
 class DiasEdit;
 class StatusPanel;
 class Tfdm;
+struct SettingsReadReport;
 
 class Tftramexfamilia : public QWidget {
   public:
@@ -99,10 +100,13 @@ class Tftramexfamilia : public QWidget {
     virtual QDialog* CreateGenerationWindow();
 
     bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    void LoadRunOptions(const std::string& installDirectory);
+    void LogSettingsRead(const std::string& path, const SettingsReadReport& report);
     void BuildControls();
     QWidget* BuildOrigenGroup();
     QWidget* BuildParametrosGroup();

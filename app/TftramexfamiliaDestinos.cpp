@@ -4,12 +4,13 @@
 #include "app/DestinationGrid.h"
 #include "app/DestinationLookup.h"
 #include "app/DestinationModel.h"
+#include "app/ErrorHandler.h"
 #include "app/MessageBox.h"
 #include "app/StatusPanel.h"
+#include "app/Tfcierre.h"
 #include "app/Tftramexfamilia.h"
 #include "common/TextCodec.h"
 #include "data/Tfdm.h"
-#include "app/Tfcierre.h"
 
 #include <QDateEdit>
 #include <QGroupBox>
@@ -77,6 +78,7 @@ void Tftramexfamilia::SpeedButton3Click() {
     if (CConflink.IsEmpty()) {
         MessageBox::Inform(kNoDestination);
         Panel5->HideMessage();
+        EndUnattendedRun(ExitStatus::StartUp);
         return;
     }
     CopyDestination();

@@ -5,6 +5,7 @@
 #include "app/Tftramexfamilia.h"
 #include "common/TextCodec.h"
 #include "data/Tfdm.h"
+#include "session/CompanyCode.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -23,6 +24,9 @@ std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
 
 void Tftramexfamilia::CiaExit() {
     if (Cia->text().isEmpty() || Tusua->text().isEmpty() || TClave->text().isEmpty()) return;
+    // The code becomes a folder of the database path: "../x" or "host:" would
+    // reach another database.
+    RequireCompanyCode(Text(Cia));
     Panel5->ShowMessage("Conectando a la base de datos " + Text(Cia) + " ...");
     Connection& quintor = dm_.Quintor;
     quintor.Close();

@@ -1,11 +1,19 @@
 // Program start-up: the data module first, then the main window, then the
 // message loop until the main window closes or the program is told to end.
+// The exit status tells a scheduler how the run ended.
 #include "app/DemoHooks.h"
+#include "app/ErrorHandler.h"
 #include "app/Tftramexfamilia.h"
 #include "app/TramexApplication.h"
+#include "common/Interruption.h"
 #include "data/Tfdm.h"
+#include "export/RunLog.h"
+#include "export/RunStatus.h"
+#include "platform/TerminationSignals.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
+#include <QTimer>
 
 namespace {
 
@@ -19,10 +27,32 @@ std::vector<std::string> ProgramParameters() {
     return parameters;
 }
 
+// A stop requested while the program waits in a message loop (the main
+// window, a box) ends it there; inside a run the run's own safe points act.
+void WatchForStopRequests(QCoreApplication& application) {
+    auto* watch = new QTimer(&application);
+    QObject::connect(watch, &QTimer::timeout, watch, [watch] {
+        if (!tramex::interruption::Requested()) return;
+        watch->stop();
+        tramex::runlog::Write("interrumpido: " + tramex::interruption::Reason());
+        tramex::EndInterruptedRun();
+    });
+    watch->start(200);
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp,
+                     [] { tramex::interruption::Request("fin de sesión"); });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before the database client library is loaded: it installs its own
+    // handlers and hands the signal to ours through its shutdown callback.
+    tramex::InstallTerminationHandlers();
     tramex::TramexApplication application(argc, argv);
+    QCoreApplication::setApplicationName("Tramex2");
+    QCoreApplication::setApplicationVersion(TRAMEX_VERSION);
+    QElapsedTimer running;
+    running.start();
     tramex::Tfdm dataModule;
     tramex::fdm = &dataModule;
 
@@ -33,12 +63,21 @@ int main(int argc, char** argv) {
         tramex::ftramexfamilia = nullptr;
         QCoreApplication::quit();
     });
+    WatchForStopRequests(application);
     window->show();
     window->activateWindow();
     tramex::StartDemoHooks(*window);
 
-    const int status = application.exec();
+    application.exec();
     delete window;  // before the data module it may still refer to
     tramex::fdm = nullptr;
+    try {
+        dataModule.Quintor.Close();
+    } catch (const std::exception& error) {
+        tramex::runlog::Write(std::string("al desconectar la base de datos: ") + error.what());
+    }
+    const int status = tramex::outcome::ExitCode();
+    tramex::runlog::Write("fin: estado " + std::to_string(status) + ", " +
+                          std::to_string(running.elapsed() / 1000.0).substr(0, 6) + " s");
     return status;
 }

@@ -1,19 +1,19 @@
 @echo off
 rem Packs the ten extract files of the data directory into one zip archive.
 rem Called by the exporter as: comprimir.bat ARCHIVE DATADIR (working directory
-rem DATADIR). An older archive of that name is replaced; the archive appears
-rem under its name only once it is complete. Files missing from the directory
-rem are left out; with none at all no archive is made. Needs tar.exe, part of
-rem Windows 10 (1803) and later.
+rem DATADIR). The archive appears under its name only once it is complete.
+rem When any of the ten files is missing or tar fails, it exits non-zero and
+rem leaves nothing under the archive's name. Needs tar.exe, part of Windows 10
+rem (1803) and later.
 setlocal DisableDelayedExpansion
 set "archivo=%~1"
 if "%archivo%"=="" exit /b 2
 cd /d "%~2" || exit /b 1
 set "parcial=%archivo%.parcial.zip"
+if exist "%archivo%" del /f /q "%archivo%"
 if exist "%parcial%" del /f /q "%parcial%"
-set "lista="
-for %%f in (Municipios.txt TiposDeNegocio.txt Vendedores.txt Clientes.txt SKU.txt Rutas.txt Inventario.txt Ventas.txt ListadodeFacturas.txt TotalesdeControl.txt) do if exist "%%f" call set "lista=%%lista%% %%f"
-if not defined lista exit /b 1
+set "lista=Municipios.txt TiposDeNegocio.txt Vendedores.txt Clientes.txt SKU.txt Rutas.txt Inventario.txt Ventas.txt ListadodeFacturas.txt TotalesdeControl.txt"
+for %%f in (%lista%) do if not exist "%%f" exit /b 1
 tar.exe -a -c -f "%parcial%" %lista%
 if errorlevel 1 (
     if exist "%parcial%" del /f /q "%parcial%"

@@ -1,8 +1,10 @@
-// One export run, steps 1 to 16: the ten extract files, the compression and
-// clean-up scripts, and the upload of the archive to the family's server.
-// The caller tells the application to terminate when it returns.
+// One export run: the ten extract files, the compression and clean-up
+// scripts, and the upload of the archive to the family's server, under the
+// data directory's lock. The caller ends the program when it returns.
 #pragma once
 
+#include "export/RunOptions.h"
+#include "export/RunStatus.h"
 #include "session/ParametrosEnvio.h"
 
 #include <string>
@@ -13,8 +15,8 @@ class Connection;
 class TFtpClient;
 
 // Upper bounds of the waits for the deployment scripts, in ms. The run goes
-// on as soon as a script has ended; a script that takes longer is left
-// running and the archive test decides.
+// on as soon as a script has ended; a comprimir still running after both
+// waits is ended and nothing is uploaded.
 struct ScriptWaitLimits {
     int comprimirMs = 60000;
     int afterCompressedMs = 60000;  // only while comprimir is still running
@@ -38,8 +40,17 @@ class RunDisplay {
 inline constexpr const char* kFtpConnectFailedMessage = "Error conectándose al servidor FTP";
 inline constexpr const char* kArchiveMissingMessage = "No se encontró el archivo a importar.";
 
-// Any database or FTP error ends the run where it happens and propagates.
-void RunExport(Connection& connection, const ParametrosEnvio& parameters, TFtpClient& ftp,
-               const ScriptWaitLimits& limits, RunDisplay& display);
+// Returns Uploaded once the server confirmed the archive, Packing when there
+// was no fresh archive to upload, Ftp when the server hung up right after
+// the login (each told with its message box). Every other failure raises:
+// RunFailure with the stage's status (the error's own text kept; an upload
+// failure names the archive, the server and the FTP step first), or
+// InterruptedError on a stop request.
+ExitStatus RunExport(Connection& connection, const ParametrosEnvio& parameters, TFtpClient& ftp,
+                     const ScriptWaitLimits& limits, RunDisplay& display,
+                     const RunOptions& options = CurrentRunOptions());
+
+// The data directory made absolute against the working directory.
+std::string AbsoluteDataDirectory(const std::string& directory);
 
 }  // namespace tramex

@@ -61,9 +61,10 @@ TEST(ReportCommands, FamilyCodesAreQuotedLiteralsInWindows1252) {
 }
 
 TEST(ReportCommands, OnlyIntegerBranchIdsReachACommand) {
-    for (const char* good : {"0", "7", "-1", "0012", "123456789012"})
+    for (const char* good : {"0", "7", "-1", "0012", "999999999", "-999999999"})
         EXPECT_EQ(ReportArguments::From(Parameters(2019y / September / 27d, good, "01")).suc, good);
-    for (const char* bad : {"", "-", "1a", " 1", "1 ", "+1", "1,2", "0) union select 1 from x--"}) {
+    for (const char* bad : {"", "-", "1a", " 1", "1 ", "+1", "1,2", "0) union select 1 from x--",
+                            "1234567890", "123456789012"}) {
         try {
             ReportArguments::From(Parameters(2019y / September / 27d, bad, "01"));
             ADD_FAILURE() << "accepted branch id \"" << bad << "\"";

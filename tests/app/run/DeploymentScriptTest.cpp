@@ -142,9 +142,10 @@ class DeploymentScripts : public ::testing::Test {
         }
     }
 
-    bool Run(const char* baseName, const std::vector<std::string>& parameters) {
+    // The script's exit status, or -1 when it did not start or end.
+    int Run(const char* baseName, const std::vector<std::string>& parameters) {
         const auto script = LaunchDeploymentScript(baseName, parameters, data.string());
-        return script && script->WaitForEnd(10000);
+        return script && script->WaitForEnd(10000) ? script->ExitCode() : -1;
     }
 
     ScratchDirectory scratch;
@@ -152,7 +153,7 @@ class DeploymentScripts : public ::testing::Test {
     std::map<std::string, std::string> files;
 };
 
-TEST_F(DeploymentScripts, ComprimirPacksTheTenFilesAloneAndReplacesAnOlderArchive) {
+TEST_F(DeploymentScripts, ComprimirPacksAllTenFilesOrLeavesNoArchiveAtAll) {
     // The build put the scripts beside the program; the data directory gets copies.
     for (const char* script : {"comprimir.sh", "eliminar.sh"}) {
         std::filesystem::copy_file(std::string(TRAMEX_BINARY_DIR) + "/" + script, data / script);
@@ -162,16 +163,10 @@ TEST_F(DeploymentScripts, ComprimirPacksTheTenFilesAloneAndReplacesAnOlderArchiv
     const std::string archive = (data / "C1_P1_201960927.zip").string();
     std::ofstream(archive) << "archivo viejo, no es zip";
 
-    ASSERT_TRUE(Run("comprimir", {"C1_P1_201960927.zip", data.string()}));
+    ASSERT_EQ(Run("comprimir", {"C1_P1_201960927.zip", data.string()}), 0);
     EXPECT_EQ(ArchiveEntries(archive), files);
 
-    // An archive of that name from an earlier run keeps nothing of its own.
-    std::filesystem::remove(data / "Ventas.txt");
-    files.erase("Ventas.txt");
-    ASSERT_TRUE(Run("comprimir", {"C1_P1_201960927.zip", data.string()}));
-    EXPECT_EQ(ArchiveEntries(archive), files);
-
-    ASSERT_TRUE(Run("eliminar", {data.string()}));
+    ASSERT_EQ(Run("eliminar", {data.string()}), 0);
     std::vector<std::string> left;
     for (const auto& entry : std::filesystem::directory_iterator(data)) {
         left.push_back(entry.path().filename().string());
@@ -180,11 +175,13 @@ TEST_F(DeploymentScripts, ComprimirPacksTheTenFilesAloneAndReplacesAnOlderArchiv
     EXPECT_THAT(left,
                 ElementsAre("C1_P1_201960927.zip", "comprimir.sh", "eliminar.sh", "otro.txt"));
 
-    // Nothing to pack: no archive appears, and the script says why.
-    std::filesystem::remove(archive);
+    // Nine of the ten files: the script fails, says which one is missing,
+    // and an archive of that name from an earlier run is gone too.
+    WriteExtractFiles(kExtractFiles);
+    std::filesystem::remove(data / "Ventas.txt");
     ::testing::internal::CaptureStderr();
-    ASSERT_TRUE(Run("comprimir", {"C1_P1_201960927.zip", data.string()}));
-    EXPECT_THAT(::testing::internal::GetCapturedStderr(), HasSubstr("no extract files"));
+    EXPECT_EQ(Run("comprimir", {"C1_P1_201960927.zip", data.string()}), 1);
+    EXPECT_THAT(::testing::internal::GetCapturedStderr(), HasSubstr("Ventas.txt is missing"));
     EXPECT_FALSE(std::filesystem::exists(archive));
 }
 

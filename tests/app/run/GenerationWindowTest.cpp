@@ -7,6 +7,7 @@
 #include "app/MessageBox.h"
 #include "app/StatusPanel.h"
 #include "export/RunArchive.h"
+#include "export/RunLog.h"
 
 #include <QKeyEvent>
 #include <QPushButton>
@@ -55,6 +56,7 @@ TEST_F(GenerationWindow, F2RunsWritesPacksUploadsWithoutChangingDirectoryAndEnds
     });
 
     EXPECT_EQ(ending, Ending::ProgramEnded);
+    EXPECT_EQ(endStatus, 0);
     EXPECT_TRUE(window.isNull()) << "the modal loop's end destroys the window";
     EXPECT_EQ(panelAfterRun, "Subiendo archivo al servidor FTP...");
     EXPECT_TRUE(panelShown);
@@ -115,36 +117,59 @@ TEST_F(GenerationWindow, EnterRunsLikeF2AndEscapeOrSalirCloseWithoutARun) {
     }
     EXPECT_TRUE(std::filesystem::is_empty(dataDirectory));
 
+    // The server answers QUIT with garbage and hangs up after confirming the
+    // upload: the archive arrived, so the run still ends with status 0.
     UseDeploymentScripts();
     QueueLogin();
-    QueueUploadAndQuit();
+    server.ReplyPassive()
+        .Reply("350 Restarting at 0")
+        .Reply("150 Opening BINARY mode data connection")
+        .ReceiveUpload()
+        .Send("226 Transfer complete")
+        .ReplyAndClose("xyz adiós");
     server.Start();
     Tfcierre& cierre = CreateWindow();
     EXPECT_EQ(RunAsProgram([&] { QTest::keyClick(&cierre, Qt::Key_Return); }),
               Ending::ProgramEnded);
+    EXPECT_EQ(endStatus, 0);
+    EXPECT_THAT(MessageBox::takeShown(), ::testing::IsEmpty());
     EXPECT_EQ(server.Finish(), "");
     EXPECT_EQ(server.Uploads().size(), 1u);
+    const std::string log = ReadFile(runlog::Path());
+    EXPECT_THAT(log, HasSubstr("QUIT tras la subida: Reply Code is not valid: xyz"));
+    EXPECT_THAT(log, HasSubstr("FTP > PASS ****"));
+    EXPECT_THAT(log, ::testing::Not(HasSubstr("PASS demo")));
 }
 
-TEST_F(GenerationWindow, MissingArchiveIsToldAndTheProgramStillEndsWithoutConnecting) {
-    // A comprimir that leaves no archive, then no scripts at all.
-    WriteScript("comprimir.sh", "exit 0");
-    for (const bool withScripts : {true, false}) {
-        if (!withScripts) std::filesystem::remove(DataPath("comprimir.sh"));
+TEST_F(GenerationWindow, WithoutAFreshArchiveNothingIsUploadedAndTheProgramEndsWithStatusFive) {
+    // An archive of the same name from an earlier run of the day, then: a
+    // comprimir that leaves none, a zip that fails, and no scripts at all.
+    const std::string stale = DataPath(ArchiveName(parametros));
+    WriteScript("eliminar.sh", "rm -f *.txt");
+    for (const std::string comprimir : {"exit 0", "zip -q /no/such/dir/x.zip *.txt", ""}) {
+        SCOPED_TRACE(comprimir);
+        std::ofstream(stale, std::ios::binary) << "archivo de esta mañana";
+        if (comprimir.empty()) {
+            std::filesystem::remove(DataPath("comprimir.sh"));
+        } else {
+            WriteScript("comprimir.sh", comprimir);
+        }
         Tfcierre& cierre = CreateWindow();
         ::testing::internal::CaptureStderr();
         const Ending ending = RunAsProgram([&] { QTest::keyClick(&cierre, Qt::Key_F2); });
         const std::string errors = ::testing::internal::GetCapturedStderr();
 
         EXPECT_EQ(ending, Ending::ProgramEnded);
+        EXPECT_EQ(endStatus, 5);
         EXPECT_THAT(Texts(MessageBox::takeShown()),
                     ElementsAre("No se encontró el archivo a importar."));
-        EXPECT_THAT(errors, HasSubstr("eliminar.sh was not found in " + dataDirectory));
-        if (!withScripts) {
+        EXPECT_FALSE(std::filesystem::exists(stale)) << "the earlier archive was removed first";
+        if (comprimir.empty()) {
             EXPECT_THAT(errors, HasSubstr("comprimir.sh was not found"));
         }
-        // Without eliminar the files stay; the run went through to its end.
-        EXPECT_TRUE(DataFileExists("TotalesdeControl.txt"));
+        // eliminar did not run: the ten files stay for diagnosis.
+        for (const std::string& name : kExtractFiles) EXPECT_TRUE(DataFileExists(name)) << name;
+        EXPECT_THAT(ReadFile(runlog::Path()), HasSubstr("eliminar no se ejecuta"));
     }
     testftp::ScriptedFtpServer unused(300);
     unused.Start();
@@ -160,6 +185,7 @@ TEST_F(GenerationWindow, ServerHangingUpRightAfterTheLoginIsToldAndTheProgramSti
 
     EXPECT_EQ(RunAsProgram([&] { QTest::keyClick(&cierre, Qt::Key_F2); }), Ending::ProgramEnded);
 
+    EXPECT_EQ(endStatus, 6);
     EXPECT_THAT(Texts(MessageBox::takeShown()), ElementsAre("Error conectándose al servidor FTP"));
     EXPECT_EQ(server.Finish(), "");
     EXPECT_EQ(server.Commands(), LoginCommands()) << "nothing is sent after the hang-up";
@@ -188,7 +214,9 @@ TEST_F(GenerationWindow, RefusedLoginIsShownTheWindowStaysAndASecondRunUploads) 
         QTest::keyClick(&cierre, Qt::Key_F2);
     });
 
-    EXPECT_THAT(firstBoxes, ElementsAre(HasSubstr("Login incorrect")));
+    EXPECT_THAT(firstBoxes, ElementsAre("Error subiendo " + ArchiveName(parametros) +
+                                        " a 127.0.0.1:" + std::to_string(server.Port()) +
+                                        " (PASS): Login incorrect.\r\n"));
     EXPECT_TRUE(openAfterFailure);
     EXPECT_FALSE(runningAfterFailure);
     EXPECT_EQ(ending, Ending::ProgramEnded);
@@ -292,14 +320,13 @@ TEST_F(GenerationWindow, ScriptWaitsEndWithTheScriptOrAtTheirLimit) {
     WriteScript("comprimir.sh", "sleep 3");
     Tfcierre& slow = CreateWindow();
     slow.ScriptWaits = {300, 300, 5000};
-    ::testing::internal::CaptureStderr();
     start = Clock::now();
     EXPECT_EQ(RunAsProgram([&] { QTest::keyClick(&slow, Qt::Key_F2); }), Ending::ProgramEnded);
     const auto took = Clock::now() - start;
-    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(endStatus, 5);
     EXPECT_GE(took, std::chrono::milliseconds(600));
     EXPECT_LT(took, std::chrono::milliseconds(2900));
-    EXPECT_THAT(errors, HasSubstr("comprimir is still running after 300 ms"));
+    EXPECT_THAT(ReadFile(runlog::Path()), HasSubstr("comprimir seguía en curso tras"));
     EXPECT_THAT(Texts(MessageBox::takeShown()),
                 ElementsAre("No se encontró el archivo a importar."));
 }

@@ -13,10 +13,14 @@
 
 #include <gmock/gmock.h>
 
+#include <csignal>
 #include <filesystem>
 #include <iomanip>
 #include <random>
 #include <sstream>
+#include <thread>
+
+#include <unistd.h>
 
 namespace tramex::testing {
 namespace {
@@ -109,15 +113,35 @@ class ProgramExport : public ::testing::Test {
         Execute("UPDATE CONFIGURA_LINKFTP SET CFLK_SERVER = '" + address + "'");
     }
 
-    void Start(const std::string& family) {
+    void Start(const std::string& family, QProcess& process, const std::string& company = "001") {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         environment.insert("XDG_CONFIG_DIRS",
                            QString::fromStdString((scratch.path() / "xdg").string()));
-        program.setProcessEnvironment(environment);
-        program.start(TRAMEX_BINARY_DIR "/tramex",
-                      {QString::fromStdString(family), "0", "001", "30"});
-        ASSERT_TRUE(program.waitForStarted(10000));
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(QString::fromStdString(scratch.path().string()));
+        process.start(TRAMEX_BINARY_DIR "/tramex",
+                      {QString::fromStdString(family), "0", QString::fromStdString(company), "30"});
+        ASSERT_TRUE(process.waitForStarted(10000));
+    }
+    void Start(const std::string& family) {
+        logMark = Log().size();
+        Start(family, program);
+    }
+
+    void WriteOptions(const std::string& ini) { scratch.Write("install/tramex.ini", ini); }
+    std::string Log() const { return ReadFile((scratch.path() / "install/tramex.log").string()); }
+
+    // Sends SIGTERM once text shows in the run log (and the file `also`
+    // exists, when named); true when the program then ended within 5 s.
+    bool TerminateOnceLogged(const std::string& text, const std::string& also = "") {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (Log().find(text, logMark) == std::string::npos ||
+               (!also.empty() && ReadFile(also).empty())) {
+            if (std::chrono::steady_clock::now() >= deadline || Finished(50)) return false;
+        }
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        return Finished(5000);
     }
 
     bool Finished(int limitMs) { return program.waitForFinished(limitMs); }
@@ -175,6 +199,7 @@ class ProgramExport : public ::testing::Test {
     const std::string dataDirectory = (scratch.path() / "datos").string();
     QProcess program;
     std::string errors;
+    std::size_t logMark = 0;  // the log's size when the program last started
 };
 
 TEST_F(ProgramExport, UnattendedRunUploadsTheArchiveOfTheToolsFilesAndEndsWithStatusZero) {
@@ -222,31 +247,152 @@ TEST_F(ProgramExport, UnattendedRunUploadsTheArchiveOfTheToolsFilesAndEndsWithSt
     }
 }
 
-TEST_F(ProgramExport, RefusedLoginIsShownAndTheProgramStaysOpen) {
+TEST_F(ProgramExport, RefusedLoginEndsWithStatusSixOnceTheBoxClosesByItself) {
     FtpDestination destination(scratch.path());
     if (destination.PortNeedsPrivilege())
         GTEST_SKIP() << "port 21 needs root: " << destination.Failure();
     ASSERT_FALSE(destination.Address().empty()) << destination.Failure();
     PointDestinationsAt(destination.Address());
     Execute("UPDATE CONFIGURA_LINKFTP SET CFLK_CLAVE = 'otra'");
+    WriteOptions("[Desatendido]\nLimiteAvisosSegundos=2\n");
     Start("01");
 
-    ASSERT_TRUE(ErrorsShow("tramex: Authentication failed.", 30000)) << errors;
-    EXPECT_FALSE(Finished(1000)) << "an error box keeps the program open, also unattended";
     const std::string archive = ArchiveFor("C1", "P1");
-    EXPECT_TRUE(std::filesystem::exists(dataDirectory + "/" + archive))
-        << "the run reached the upload";
+    ASSERT_TRUE(ErrorsShow("tramex: Error subiendo " + archive + " a " + destination.Address() +
+                               ":21 (PASS): Authentication failed.",
+                           30000))
+        << errors;
+    const auto shown = std::chrono::steady_clock::now();
+    ASSERT_TRUE(Finished(6000)) << "the box closes by itself and the program ends";
+    EXPECT_GE(std::chrono::steady_clock::now() - shown, std::chrono::milliseconds(1500));
+    EXPECT_EQ(program.exitCode(), 6);
     EXPECT_FALSE(std::filesystem::exists(destination.Home() / archive));
     EXPECT_THAT(destination.Commands(), IsSupersetOf({"USER demo", "PASS otra"}));
     EXPECT_THAT(destination.Commands(), ::testing::Not(::testing::Contains("PASV")));
+    // The log tells the whole story without the password.
+    const std::string log = Log();
+    for (const char* line :
+         {"inicio: Tramex2", "modo desatendido, familia 01, agencia 0, compañía 001",
+          "Generando archivo Ventas. espere un momento...",
+          "archivo Ventas.txt: ", "comprimir terminó con estado 0", "FTP > USER demo",
+          "FTP > PASS ****", "FTP < 530", "aviso cerrado sin respuesta", "fin: estado 6"}) {
+        EXPECT_THAT(log, HasSubstr(line));
+    }
+    EXPECT_THAT(log, ::testing::Not(HasSubstr("otra")));
 }
 
-TEST_F(ProgramExport, FamilyWithoutADestinationWritesNothing) {
+TEST_F(ProgramExport, FamilyWithoutADestinationWritesNothingAndEndsWithStatusTwo) {
+    WriteOptions("[Desatendido]\nLimiteAvisosSegundos=1\n");
     Start("09");
     ASSERT_TRUE(ErrorsShow("tramex: Debe configurar el host de destino para esa familia", 30000))
         << errors;
-    EXPECT_FALSE(Finished(500)) << "the box waits for its OK";
+    ASSERT_TRUE(Finished(5000));
+    EXPECT_EQ(program.exitCode(), 2);
     EXPECT_TRUE(std::filesystem::is_empty(dataDirectory));
+}
+
+// Two families scheduled at the same time on one data directory, the first
+// with a slow comprimir: the second waits for the first to finish instead of
+// writing, packing or cleaning beside it.
+TEST_F(ProgramExport, TwoRunsOnOneDataDirectoryTakeTurnsAndEachArchiveHoldsItsOwnFiles) {
+    FtpDestination destination(scratch.path());
+    if (destination.PortNeedsPrivilege())
+        GTEST_SKIP() << "port 21 needs root: " << destination.Failure();
+    ASSERT_FALSE(destination.Address().empty()) << destination.Failure();
+    PointDestinationsAt(destination.Address());
+    // Each run in a company of its own: the embedded engine gives a database
+    // file to one process at a time.
+    const auto other = scratch.path() / "erp" / "datos" / "002";
+    std::filesystem::create_directories(other);
+    std::filesystem::copy_file(database, other / "quintor.fdb");
+    WriteOptions("[Desatendido]\nLimiteAvisosSegundos=5\n");
+    scratch.Write("datos/comprimir.sh", "sleep 2\nexec sh \"" + std::string(TRAMEX_BINARY_DIR) +
+                                            "/comprimir.sh\" \"$@\"\n");
+    QProcess second;
+    Start("01");
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    Start("02", second, "002");
+
+    ASSERT_TRUE(Finished(90000));
+    ASSERT_TRUE(second.waitForFinished(90000));
+    EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+    EXPECT_EQ(ArchiveEntries((destination.Home() / ArchiveFor("C1", "P1")).string()),
+              ToolFiles("01"));
+    EXPECT_EQ(ArchiveEntries((destination.Home() / "entrada" / ArchiveFor("C2", "P2")).string()),
+              ToolFiles("02"));
+    EXPECT_THAT(Log(), HasSubstr("Esperando a que termine otra exportación en " + dataDirectory));
+}
+
+// The settings name the data directory relative to where the scheduler
+// starts the program; the scripts still find the files.
+TEST_F(ProgramExport, RelativeDataDirectoryIsTakenFromTheWorkingDirectory) {
+    FtpDestination destination(scratch.path());
+    if (destination.PortNeedsPrivilege())
+        GTEST_SKIP() << "port 21 needs root: " << destination.Failure();
+    ASSERT_FALSE(destination.Address().empty()) << destination.Failure();
+    PointDestinationsAt(destination.Address());
+    InstallDemoCompany(scratch, "datos", "1");
+    Start("01");
+    ASSERT_TRUE(Finished(60000));
+    EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+    EXPECT_EQ(ArchiveEntries((destination.Home() / ArchiveFor("C1", "P1")).string()),
+              ToolFiles("01"));
+    EXPECT_TRUE(std::filesystem::exists(dataDirectory + "/" + ArchiveFor("C1", "P1")));
+}
+
+// SIGTERM while comprimir runs, while the client waits for a server that
+// never greets, and while a procedure runs: each ends the program with
+// status 8 within 5 s, and nothing reaches a server.
+TEST_F(ProgramExport, TerminationSignalStopsTheRunAtEachStageWithStatusEight) {
+    FtpDestination destination(scratch.path());
+    if (destination.PortNeedsPrivilege())
+        GTEST_SKIP() << "port 21 needs root: " << destination.Failure();
+    ASSERT_FALSE(destination.Address().empty()) << destination.Failure();
+    PointDestinationsAt(destination.Address());
+
+    SCOPED_TRACE("script");
+    const std::string scriptPid = (scratch.path() / "comprimir.pid").string();
+    scratch.Write("datos/comprimir.sh", "echo $$ > " + scriptPid + "\nsleep 60\n");
+    Start("01");
+    ASSERT_TRUE(TerminateOnceLogged("comprimir: ", scriptPid)) << Log();
+    EXPECT_EQ(program.exitCode(), 8) << program.readAllStandardError().toStdString();
+    const std::string pid = ReadFile(scriptPid);
+    ASSERT_FALSE(pid.empty());
+    EXPECT_NE(::kill(std::stoi(pid), 0), 0) << "the script was ended with the run";
+    std::filesystem::remove(dataDirectory + "/comprimir.sh");
+
+    SCOPED_TRACE("upload");
+    // A server that takes the connection on port 21 and never greets.
+    QProcess silent;
+    const std::string silentAddress = "127.33." + std::to_string(2 + ::getpid() % 200) + ".21";
+    silent.start("/usr/bin/python3", {"-c",
+                                      "import socket,sys,time\n"
+                                      "s=socket.socket(); s.bind((sys.argv[1],21)); s.listen()\n"
+                                      "print('ready', flush=True); c=s.accept(); time.sleep(60)",
+                                      QString::fromStdString(silentAddress)});
+    ASSERT_TRUE(silent.waitForReadyRead(10000)) << silent.readAllStandardError().toStdString();
+    PointDestinationsAt(silentAddress);
+    Start("01");
+    ASSERT_TRUE(TerminateOnceLogged("Subiendo ")) << Log();
+    EXPECT_EQ(program.exitCode(), 8) << program.readAllStandardError().toStdString();
+    silent.kill();
+    silent.waitForFinished(5000);
+    PointDestinationsAt(destination.Address());
+
+    SCOPED_TRACE("extract");
+    Execute(
+        "ALTER PROCEDURE REP_VENTASDET_ZEL (INI VARCHAR(10), FIN VARCHAR(10), SUC INTEGER, "
+        "FAM VARCHAR(20)) RETURNS (CODARTI VARCHAR(15), NITCLI VARCHAR(20), FECDOC VARCHAR(8), "
+        "NUMDOC VARCHAR(8), CANT NUMERIC(15,4), TOTITEM NUMERIC(15,2), UNIDAD VARCHAR(8), "
+        "TIPO VARCHAR(1), COSTO NUMERIC(15,2), CODVEND VARCHAR(22)) AS DECLARE I INTEGER = 0; "
+        "BEGIN WHILE (I < 2000000000) DO I = I + 1; SUSPEND; END");
+    Start("01");
+    ASSERT_TRUE(TerminateOnceLogged("Generando archivo Ventas.")) << Log();
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 8) << program.readAllStandardError().toStdString();
+    EXPECT_THAT(destination.Commands(), ::testing::IsEmpty());
+    EXPECT_THAT(Log(), HasSubstr("fin: estado 8"));
 }
 
 }  // namespace

@@ -2,6 +2,10 @@
 // modal window inside an application loop, archive reading.
 #include "RunTestSupport.h"
 
+#include "common/Interruption.h"
+#include "export/RunLog.h"
+#include "export/RunStatus.h"
+
 #include "app/MessageBox.h"
 #include "export/ExtractRun.h"
 #include "tests/support/db/DemoDatabase.h"
@@ -19,8 +23,8 @@
 namespace tramex::testing {
 namespace {
 
-constexpr int kWindowClosedStatus = 2;
-constexpr int kTimedOutStatus = 3;
+constexpr int kWindowClosedStatus = 100;
+constexpr int kTimedOutStatus = 101;
 
 std::string RunTool(const QString& program, const QStringList& arguments) {
     QProcess tool;
@@ -101,6 +105,10 @@ std::map<std::string, std::string> ExpectedExtractFiles(Connection& connection,
 }
 
 ExportRunTest::ExportRunTest() {
+    outcome::ResetForTests();
+    interruption::ResetForTests();
+    runlog::ResetForTests();
+    runlog::Open(scratch.path().string(), "");
     dm.Quintor.SetEntry("Database", CopyDemoDatabase(scratch.path()));
     dm.Quintor.SetEntry("User_Name", "SYSDBA");
     dm.Quintor.SetEntry("Password", "masterkey");
@@ -150,13 +158,15 @@ Ending ExportRunTest::RunAsProgram(const std::function<void()>& drive, int limit
     QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(kTimedOutStatus); });
     show.start(0);
     watchdog.start(limitMs);
-    switch (QCoreApplication::exec()) {
-        case 0:
-            return Ending::ProgramEnded;
+    const int status = QCoreApplication::exec();
+    switch (status) {
         case kWindowClosedStatus:
             return Ending::WindowClosed;
-        default:
+        case kTimedOutStatus:
             return Ending::TimedOut;
+        default:
+            endStatus = status;
+            return Ending::ProgramEnded;
     }
 }
 

@@ -4,8 +4,8 @@
 // application loop as the program does, and helpers to read archives.
 #pragma once
 
-#include "data/Tfdm.h"
 #include "app/Tfcierre.h"
+#include "data/Tfdm.h"
 #include "session/ParametrosEnvio.h"
 #include "tests/session/ScratchDirectory.h"
 #include "tests/support/ftp/ScriptedFtpServer.h"
@@ -59,7 +59,7 @@ std::map<std::string, std::string> ExpectedExtractFiles(Connection& connection,
 
 // How the application loop around the modal window ended.
 enum class Ending {
-    ProgramEnded,  // the run told the application to terminate
+    ProgramEnded,  // the run told the application to terminate (endStatus)
     WindowClosed,  // the window's modal loop ended without that
     TimedOut,
 };
@@ -97,6 +97,7 @@ class ExportRunTest : public ::testing::Test {
     ParametrosEnvio parametros;
     testftp::ScriptedFtpServer server{3000};
     QPointer<Tfcierre> window;
+    int endStatus = -1;  // the status the run ended the program with
 };
 
 }  // namespace tramex::testing
