@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "transfer/FtpFeatures.h"
 #include "transfer/FtpReply.h"
@@ -15,8 +17,13 @@ namespace tramex {
 
 enum class TFtpTransferType { Ascii, Binary };
 
+inline constexpr const char* kTemporaryUploadSuffix = ".parcial";
+
+// Raises EInvalidCommandArgument when the text holds CR, LF or NUL.
+void RequireSafeArgument(std::string_view argument);
+
 class TFtpClient : public TTcpConnection {
-public:
+  public:
     TFtpClient();
     // Test seam: the control connection runs on the given socket layer.
     explicit TFtpClient(std::unique_ptr<TSocketHandler> controlSocket);
@@ -42,6 +49,10 @@ public:
     std::string ClientVersion;
     std::string ClientPlatform;
     int QuitReplyWaitMs = 100;  // how long Disconnect waits for QUIT's reply
+    // True: a store goes to the remote name plus kTemporaryUploadSuffix and
+    // is renamed to the remote name once the server confirmed it, so a cut
+    // upload never sits under the final name. Appends go straight on.
+    bool UploadWithTemporaryName = false;
 
     bool IsConnected();
     void Disconnect();
@@ -60,7 +71,7 @@ public:
     const std::string& ServerUtcOffset() const { return serverUtcOffset_; }
     const FtpCapabilities& Capabilities() const { return capabilities_; }
 
-private:
+  private:
     // Command exchange and reply reading (FtpClient.cpp).
     TFtpReply SendCommand(const std::string& command, const std::vector<int>& accepted);
     TFtpReply ReadReply(const std::vector<int>& accepted);
@@ -91,6 +102,10 @@ private:
     std::string DataHostFor(const std::string& replyHost) const;
     void TransferFile(class LocalFile& file, const std::string& transferCommand,
                       const std::string& dataHost, std::uint16_t dataPort, bool wholeFile);
+    std::exception_ptr SendOverDataConnection(class LocalFile& file, const std::string& dataHost,
+                                              std::uint16_t dataPort, bool wholeFile);
+    void ReadFinalReply(const std::exception_ptr& dataFailure);
+    void RequireSafeSettings() const;
 
     bool everConnected_ = false;
     TFtpReply lastReply_;
