@@ -94,16 +94,6 @@ class FtpDialogue : public ::testing::Test {
         return bytes;
     }
 
-    template <typename Fn>
-    static void ExpectWriteTimeout(Fn&& store) {
-        try {
-            store();
-            ADD_FAILURE() << "a stalled upload was reported as done";
-        } catch (const EWriteTimeout& error) {
-            EXPECT_STREQ(error.what(), "Write timed out.");
-        }
-    }
-
     std::string FinishServer() {
         client.Close();
         return server.Finish();
