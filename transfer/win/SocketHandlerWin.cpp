@@ -105,16 +105,6 @@ class WinSocketHandler : public TSocketHandler {
 
     bool WaitWritable(int limitMs) override { return WaitFor(POLLWRNORM, limitMs); }
 
-    bool WaitFor(SHORT events, int limitMs) {
-        if (handle_ == INVALID_SOCKET) RaiseSocketError(WSAENOTSOCK);
-        WSAPOLLFD watched{};
-        watched.fd = handle_;
-        watched.events = events;
-        const int ready = WSAPoll(&watched, 1, limitMs < 0 ? -1 : limitMs);
-        if (ready == SOCKET_ERROR) RaiseSocketError(WSAGetLastError());
-        return ready > 0;
-    }
-
     SocketTransfer Receive(char* buffer, size_t max) override {
         if (handle_ == INVALID_SOCKET) return {0, WSAENOTSOCK};
         const int received = recv(handle_, buffer, Clamp(max), 0);
@@ -138,6 +128,16 @@ class WinSocketHandler : public TSocketHandler {
     }
 
   private:
+    bool WaitFor(SHORT events, int limitMs) {
+        if (handle_ == INVALID_SOCKET) RaiseSocketError(WSAENOTSOCK);
+        WSAPOLLFD watched{};
+        watched.fd = handle_;
+        watched.events = events;
+        const int ready = WSAPoll(&watched, 1, limitMs < 0 ? -1 : limitMs);
+        if (ready == SOCKET_ERROR) RaiseSocketError(WSAGetLastError());
+        return ready > 0;
+    }
+
     static int Clamp(size_t length) {
         return length > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(length);
     }
