@@ -164,7 +164,9 @@ std::string UploadContext(const ParametrosEnvio& run, const TFtpClient& ftp,
            std::to_string(ftp.Port) + " (" + step + "): ";
 }
 
-ExitStatus Upload(const ParametrosEnvio& run, TFtpClient& ftp, RunDisplay& display) {
+ExitStatus Upload(const ParametrosEnvio& run, TFtpClient& ftp, RunDisplay& display,
+                  const RunOptions& options) {
+    ftp.UploadWithTemporaryName = options.subirConNombreTemporal;
     ftp.Host = run.ServidorFtp;
     ftp.Username = run.UsuarioFtp;
     ftp.Password = run.ClaveFtp;
@@ -252,7 +254,7 @@ ExitStatus RunExport(Connection& connection, const ParametrosEnvio& parameters, 
         display.Inform(kArchiveMissingMessage);
         return ExitStatus::Packing;
     }
-    return Upload(run, ftp, display);
+    return Upload(run, ftp, display, options);
 }
 
 }  // namespace tramex

@@ -15,7 +15,7 @@ namespace tramex {
 namespace {
 
 class ScriptedSocket : public TSocketHandler {
-public:
+  public:
     explicit ScriptedSocket(std::string bytes) : bytes_(std::move(bytes)) {}
     std::string ResolveIPv4(const std::string&) override { return "127.0.0.1"; }
     void Allocate() override { allocated_ = true; }
@@ -23,6 +23,7 @@ public:
     int Connect(const std::string&, uint16_t) override { return 0; }
     void AbortConnect() override {}
     bool WaitReadable(int) override { return true; }
+    bool WaitWritable(int) override { return true; }
     SocketTransfer Receive(char* buffer, size_t max) override {
         // Uneven pieces so lines straddle receives.
         const size_t piece = std::min({max, bytes_.size() - at_, size_t(1) + at_ % 61});
@@ -33,7 +34,7 @@ public:
     SocketTransfer Send(const char*, size_t length) override { return {length, 0}; }
     void Close() override { allocated_ = false; }
 
-private:
+  private:
     std::string bytes_;
     size_t at_ = 0;
     bool allocated_ = false;
@@ -53,13 +54,16 @@ void ReadRepliesFromLines(const std::string& bytes) {
     while (next < lines.size()) ReadFtpReply(source);
 }
 
+// The input's first bytes also serve as the remote folder, as a value from a
+// database row would: line breaks in it must be refused, never sent.
 void ConnectAgainst(const std::string& bytes) {
     TFtpClient client(std::make_unique<ScriptedSocket>(bytes));
     client.Host = "localhost";
     client.Username = "user";
     client.Password = "pass";
+    client.ReadTimeout = 1000;
     client.Connect();
-    client.ChangeDirectory("dir");
+    client.ChangeDirectory(bytes.substr(0, 24));
 }
 
 template <typename Action>

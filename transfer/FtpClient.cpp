@@ -3,6 +3,9 @@
 #include "transfer/FtpClient.h"
 
 #include <algorithm>
+#include <chrono>
+#include <optional>
+#include <string_view>
 
 #include "transfer/FtpCommands.h"
 #include "transfer/FtpError.h"
@@ -15,6 +18,11 @@ TFtpClient::TFtpClient(std::unique_ptr<TSocketHandler> controlSocket)
     : TTcpConnection(std::move(controlSocket)) {
     Port = 21;
     ReadTimeout = 60000;
+}
+
+void RequireSafeArgument(std::string_view argument) {
+    if (argument.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
+        throw EInvalidCommandArgument();
 }
 
 namespace {
@@ -30,7 +38,10 @@ std::string Loggable(const std::string& command) {
 
 }  // namespace
 
+// Operations check their arguments before they send anything; this last look
+// covers whatever a command is built from.
 void TFtpClient::SendLine(const std::string& command) {
+    RequireSafeArgument(command);
     if (CommandSent) CommandSent(Loggable(command));
     WriteLine(command);
 }
@@ -40,8 +51,22 @@ TFtpReply TFtpClient::SendCommand(const std::string& command, const std::vector<
     return ReadReply(accepted);
 }
 
+// A whole reply must arrive within ReadTimeout, and a reply that does not, or
+// that is too long, leaves the dialogue out of step: the connection is closed.
 TFtpReply TFtpClient::ReadReplyUnchecked() {
-    lastReply_ = ReadFtpReply([this] { return ReadNonEmptyLine(); });
+    std::optional<Clock::time_point> deadline;
+    if (ReadTimeout > 0) deadline = Clock::now() + std::chrono::milliseconds(ReadTimeout);
+    try {
+        lastReply_ = ReadFtpReply([this, &deadline] {
+            return deadline ? ReadNonEmptyLineBefore(*deadline) : ReadNonEmptyLine();
+        });
+    } catch (const EReplyTooLong&) {
+        CloseAndDiscard();
+        throw;
+    } catch (const EReadTimeout&) {
+        CloseAndDiscard();
+        throw;
+    }
     if (ReplyReceived) ReplyReceived(lastReply_.Code);
     return lastReply_;
 }
@@ -65,10 +90,12 @@ void TFtpClient::CloseAndDiscard() {
     DiscardInput();
 }
 
-// A client whose control connection is gone (never opened, closed by us, or
-// closed by the server with nothing left to read) has nobody to talk to.
+// A client whose control connection is gone has nobody to talk to; the
+// operator is told whether the server hung up or there never was a connection.
 void TFtpClient::RequireConnected() {
-    if (!everConnected_ || !IsOpen()) throw ENotConnected();
+    if (everConnected_ && IsOpen()) return;
+    if (everConnected_ && ClosedByPeer()) throw EConnClosedGracefully();
+    throw ENotConnected();
 }
 
 void TFtpClient::ResetConnectionState() {

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "transfer/FtpFeatures.h"
 #include "transfer/FtpReply.h"
@@ -15,6 +17,11 @@
 namespace tramex {
 
 enum class TFtpTransferType { Ascii, Binary };
+
+inline constexpr const char* kTemporaryUploadSuffix = ".parcial";
+
+// Raises EInvalidCommandArgument when the text holds CR, LF or NUL.
+void RequireSafeArgument(std::string_view argument);
 
 class TFtpClient : public TTcpConnection {
   public:
@@ -43,6 +50,10 @@ class TFtpClient : public TTcpConnection {
     std::string ClientVersion;
     std::string ClientPlatform;
     int QuitReplyWaitMs = 100;  // how long Disconnect waits for QUIT's reply
+    // True: a store goes to the remote name plus kTemporaryUploadSuffix and
+    // is renamed to the remote name once the server confirmed it, so a cut
+    // upload never sits under the final name. Appends go straight on.
+    bool UploadWithTemporaryName = false;
 
     // Observers, for a log of the dialogue: each command as sent, with the
     // argument of PASS, ACCT and XAUT replaced by "****", and each reply's code.
@@ -98,6 +109,10 @@ class TFtpClient : public TTcpConnection {
     std::string DataHostFor(const std::string& replyHost) const;
     void TransferFile(class LocalFile& file, const std::string& transferCommand,
                       const std::string& dataHost, std::uint16_t dataPort, bool wholeFile);
+    std::exception_ptr SendOverDataConnection(class LocalFile& file, const std::string& dataHost,
+                                              std::uint16_t dataPort, bool wholeFile);
+    void ReadFinalReply(const std::exception_ptr& dataFailure);
+    void RequireSafeSettings() const;
 
     bool everConnected_ = false;
     TFtpReply lastReply_;

@@ -8,9 +8,7 @@
 
 namespace tramex {
 
-void TFtpClient::Connect() {
-    ConnectFromStart(SendHost);
-}
+void TFtpClient::Connect() { ConnectFromStart(SendHost); }
 
 void TFtpClient::ConnectFromStart(bool sendHost) {
     ResetConnectionState();
@@ -20,6 +18,7 @@ void TFtpClient::ConnectFromStart(bool sendHost) {
     }
     if (Host.empty()) throw EHostRequired();
     if (Port == 0) throw EPortRequired();
+    RequireSafeSettings();
 
     Open();
     everConnected_ = true;
@@ -38,6 +37,14 @@ void TFtpClient::ConnectFromStart(bool sendHost) {
         AbandonConnection(greetingAccepted);
         throw;
     }
+}
+
+// Settings come from database rows and options: each one that can end up in
+// a command is checked before the connection is opened.
+void TFtpClient::RequireSafeSettings() const {
+    for (const std::string* setting : {&Host, &HostArgument, &Username, &Password, &Account,
+                                       &ClientName, &ClientVersion, &ClientPlatform})
+        RequireSafeArgument(*setting);
 }
 
 void TFtpClient::RunLoggedInSetup() {

@@ -16,10 +16,22 @@ std::string FileNamePart(const std::string& path) {
     return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
+bool IsWriteTimeout(const std::exception_ptr& failure) {
+    if (!failure) return false;
+    try {
+        std::rethrow_exception(failure);
+    } catch (const EWriteTimeout&) {
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
 }  // namespace
 
 void TFtpClient::ChangeDirectory(const std::string& remotePath) {
     RequireConnected();
+    RequireSafeArgument(remotePath);
     SendCommand("CWD " + remotePath, ftpcodes::kCwd);
 }
 
@@ -27,11 +39,14 @@ void TFtpClient::StoreFile(const std::string& localPath, const std::string& remo
                            std::int64_t startPosition) {
     RequireConnected();
     const std::string name = remoteName.empty() ? FileNamePart(localPath) : remoteName;
+    RequireSafeArgument(name);
     LocalFile file(localPath);
     if (name.empty()) throw EUploadFileNameEmpty();
     if (startPosition >= 0) file.Seek(startPosition);
 
-    const std::string transferCommand = (append ? "APPE " : "STOR ") + name;
+    const bool viaTemporaryName = UploadWithTemporaryName && !append;
+    const std::string storedName = viaTemporaryName ? name + kTemporaryUploadSuffix : name;
+    const std::string transferCommand = (append ? "APPE " : "STOR ") + storedName;
     if (capabilities_.Supports("PRET")) SendCommand("PRET " + transferCommand, ftpcodes::kAny);
     const FtpDataEndpoint endpoint =
         ParsePasvReply(SendCommand("PASV", ftpcodes::kPasv).FirstLine());
@@ -39,6 +54,10 @@ void TFtpClient::StoreFile(const std::string& localPath, const std::string& remo
         SendCommand("REST " + std::to_string(file.Position()), ftpcodes::kRest);
     TransferFile(file, transferCommand, DataHostFor(endpoint.Host), endpoint.Port,
                  startPosition < 0);
+    if (viaTemporaryName) {
+        SendCommand("RNFR " + storedName, ftpcodes::kRenameFrom);
+        SendCommand("RNTO " + name, ftpcodes::kRenameTo);
+    }
 }
 
 std::string TFtpClient::DataHostFor(const std::string& replyHost) const {
@@ -51,29 +70,47 @@ std::string TFtpClient::DataHostFor(const std::string& replyHost) const {
 void TFtpClient::TransferFile(LocalFile& file, const std::string& transferCommand,
                               const std::string& dataHost, std::uint16_t dataPort, bool wholeFile) {
     SendLine(transferCommand);
-    std::exception_ptr dataFailure;
-    {
-        TTcpClient data;
-        data.Host = dataHost;
-        data.Port = dataPort;
-        data.ConnectTimeout = ConnectTimeout;
-        data.ReadTimeout = TransferTimeout;
-        try {
-            data.Open();
-            ReadReply(ftpcodes::kTransferStart);
-            try {
-                data.WriteFileData(file, wholeFile);
-            } catch (const ENotASocket&) {
-                // The server may already have closed a data connection it considers done.
-            }
-            data.Close();
-        } catch (...) {
-            dataFailure = std::current_exception();
-            data.Close();
-        }
-    }
-    if (lastReply_.Code > 0 && lastReply_.Code < 300) ReadReply(ftpcodes::kTransferDone);
+    const std::exception_ptr dataFailure =
+        SendOverDataConnection(file, dataHost, dataPort, wholeFile);
+    if (lastReply_.Code > 0 && lastReply_.Code < 300) ReadFinalReply(dataFailure);
     if (dataFailure) std::rethrow_exception(dataFailure);
+}
+
+// Opens the data connection, reads the reply to the transfer command and
+// sends the file; returns what failed, with the data connection closed.
+std::exception_ptr TFtpClient::SendOverDataConnection(LocalFile& file, const std::string& dataHost,
+                                                      std::uint16_t dataPort, bool wholeFile) {
+    TTcpClient data;
+    data.Host = dataHost;
+    data.Port = dataPort;
+    data.ConnectTimeout = ConnectTimeout;
+    data.ReadTimeout = TransferTimeout;
+    // A server that stops taking the data is given as long as one that stops answering.
+    data.WriteTimeout = ReadTimeout > 0 ? ReadTimeout : -1;
+    try {
+        data.Open();
+        ReadReply(ftpcodes::kTransferStart);
+        try {
+            data.WriteFileData(file, wholeFile);
+        } catch (const ENotASocket&) {
+            // The server may already have closed a data connection it considers done.
+        }
+        data.Close();
+        return nullptr;
+    } catch (...) {
+        data.Close();
+        return std::current_exception();
+    }
+}
+
+// A server that stopped taking the data often stops answering too: the
+// silence that follows must not hide why the upload failed.
+void TFtpClient::ReadFinalReply(const std::exception_ptr& dataFailure) {
+    try {
+        ReadReply(ftpcodes::kTransferDone);
+    } catch (const EReadTimeout&) {
+        if (!IsWriteTimeout(dataFailure)) throw;
+    }
 }
 
 }  // namespace tramex

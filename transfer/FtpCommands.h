@@ -21,6 +21,8 @@ inline const Accepted kPasv = {227};
 inline const Accepted kRest = {350};
 inline const Accepted kTransferStart = {110, 125, 150};
 inline const Accepted kTransferDone = {226, 225, 250};
+inline const Accepted kRenameFrom = {350};
+inline const Accepted kRenameTo = {250};
 
 // The reply that announces the server is closing the control connection.
 inline constexpr int kServiceNotAvailable = 421;

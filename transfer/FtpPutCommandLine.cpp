@@ -6,15 +6,21 @@
 namespace tramex {
 namespace {
 
-std::uint16_t ParsePort(const std::string& text) {
+// Digits only, from 1 to `largest`.
+unsigned long ParseCount(const std::string& text, unsigned long largest, const std::string& what) {
     unsigned long value = 0;
     for (char c : text) {
-        if (c < '0' || c > '9' || value > 65535) throw EUsageError("invalid port: " + text);
+        if (c < '0' || c > '9' || value > largest)
+            throw EUsageError("invalid " + what + ": " + text);
         value = value * 10 + static_cast<unsigned long>(c - '0');
     }
-    if (text.empty() || value == 0 || value > 65535) throw EUsageError("invalid port: " + text);
-    return static_cast<std::uint16_t>(value);
+    if (text.empty() || value == 0 || value > largest)
+        throw EUsageError("invalid " + what + ": " + text);
+    return value;
 }
+
+// The limits are held in milliseconds in an int.
+constexpr unsigned long kLargestTimeoutSeconds = 2147483;
 
 }  // namespace
 
@@ -33,10 +39,17 @@ FtpPutRequest ParseFtpPutCommandLine(const std::vector<std::string>& arguments) 
             positional.push_back(argument);
             continue;
         }
+        if (argument == "--temp-name") {
+            request.TemporaryName = true;
+            continue;
+        }
         if (i + 1 >= arguments.size()) throw EUsageError("missing value after " + argument);
         const std::string& value = arguments[++i];
         if (argument == "--port") {
-            request.Port = ParsePort(value);
+            request.Port = static_cast<std::uint16_t>(ParseCount(value, 65535, "port"));
+        } else if (argument == "--timeout") {
+            request.TimeoutSeconds =
+                static_cast<int>(ParseCount(value, kLargestTimeoutSeconds, "timeout"));
         } else if (const auto found = options.find(argument); found != options.end()) {
             *found->second = value;
             userGiven |= argument == "--user";
@@ -52,6 +65,19 @@ FtpPutRequest ParseFtpPutCommandLine(const std::vector<std::string>& arguments) 
     request.LocalFile = positional[0];
     if (positional.size() == 2) request.RemoteName = positional[1];
     return request;
+}
+
+std::string ConsoleLines(const std::string& message) {
+    std::string lines;
+    for (std::size_t i = 0; i < message.size(); ++i) {
+        if (message[i] != '\r') {
+            lines += message[i];
+        } else if (i + 1 >= message.size() || message[i + 1] != '\n') {
+            lines += '\n';
+        }
+    }
+    while (!lines.empty() && lines.back() == '\n') lines.pop_back();
+    return lines + '\n';
 }
 
 }  // namespace tramex

@@ -1,5 +1,6 @@
-// Command line of tramex-ftp-put:
-//   --host H [--port N] --user U --password P [--dir D] FILE [REMOTE]
+// Command line of tramex-ftp-put, and the form its messages take on the console:
+//   --host H [--port N] --user U --password P [--dir D] [--timeout SECONDS]
+//   [--temp-name] FILE [REMOTE]
 #pragma once
 
 #include <cstdint>
@@ -15,20 +16,28 @@ struct FtpPutRequest {
     std::uint16_t Port = 21;
     std::string User;
     std::string Password;
-    std::string Directory;   // empty: stay in the login directory
+    std::string Directory;  // empty: stay in the login directory
     std::string LocalFile;
-    std::string RemoteName;  // empty: the local file's name
+    std::string RemoteName;      // empty: the local file's name
+    int TimeoutSeconds = 60;     // for the connect, each reply and each send
+    bool TemporaryName = false;  // store under a temporary name, then rename
 };
 
 class EUsageError : public Error {
-public:
+  public:
     using Error::Error;
 };
 
 // Raises EUsageError with a one-line explanation.
 FtpPutRequest ParseFtpPutCommandLine(const std::vector<std::string>& arguments);
 
+// An error message as console lines: CR LF and lone CR become LF, trailing
+// line ends go, and one LF ends the text (a text-mode stream then writes the
+// system's own line end once per line).
+std::string ConsoleLines(const std::string& message);
+
 inline constexpr const char* kFtpPutUsage =
-    "usage: tramex-ftp-put --host H [--port N] --user U --password P [--dir D] FILE [REMOTE]";
+    "usage: tramex-ftp-put --host H [--port N] --user U --password P [--dir D] "
+    "[--timeout SECONDS] [--temp-name] FILE [REMOTE]";
 
 }  // namespace tramex

@@ -46,8 +46,12 @@ TFtpReply ReadFtpReply(const FtpLineSource& nextLine) {
     std::vector<std::string> lines{nextLine()};
     const std::string first = lines.front();
     if (Utf8Length(first) >= 4 && Utf8Suffix(Utf8Prefix(first, 4), 1) == "-") {
-        do lines.push_back(nextLine());
-        while (!EndsMultiLineReply(lines.back(), lines.front()));
+        std::size_t bytes = first.size();
+        do {
+            lines.push_back(nextLine());
+            bytes += lines.back().size();
+            if (lines.size() > kMaxReplyLines || bytes > kMaxReplyBytes) throw EReplyTooLong();
+        } while (!EndsMultiLineReply(lines.back(), lines.front()));
     }
     const std::string codeText = CodeText(lines.front());
     TFtpReply reply;

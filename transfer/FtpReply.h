@@ -22,8 +22,13 @@ struct TFtpReply {
 // stripped; raises the transport's errors (time-out, closed connection).
 using FtpLineSource = std::function<std::string()>;
 
+// The most one reply may hold, counting the line texts as read.
+inline constexpr std::size_t kMaxReplyLines = 1000;
+inline constexpr std::size_t kMaxReplyBytes = 1 << 20;
+
 // Reads one whole reply. Raises EProtocolError "Reply Code is not valid: %s"
-// when the first line does not start with a code from 100 to 999.
+// when the first line does not start with a code from 100 to 999, and
+// EReplyTooLong beyond kMaxReplyLines lines or kMaxReplyBytes bytes.
 TFtpReply ReadFtpReply(const FtpLineSource& nextLine);
 
 // True when the code is in the list; an empty list accepts every code.

@@ -2,6 +2,7 @@
 // and the challenge found in a server's reply.
 #include "transfer/OtpPassword.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "transfer/HashDigest.h"
@@ -41,9 +42,12 @@ std::uint64_t FoldSha1(const Digest160& digest) {
 
 std::uint64_t HashAndFold(OtpHash hash, std::string_view bytes) {
     switch (hash) {
-        case OtpHash::Md4: return FoldHalves(HashMd4(bytes));
-        case OtpHash::Md5: return FoldHalves(HashMd5(bytes));
-        case OtpHash::Sha1: return FoldSha1(HashSha1(bytes));
+        case OtpHash::Md4:
+            return FoldHalves(HashMd4(bytes));
+        case OtpHash::Md5:
+            return FoldHalves(HashMd5(bytes));
+        case OtpHash::Sha1:
+            return FoldSha1(HashSha1(bytes));
     }
     return 0;
 }
@@ -69,18 +73,15 @@ std::string_view NextWord(std::string_view text, std::size_t& at) {
     return text.substr(begin, end - begin);
 }
 
-// Each step of the sequence is one more hash; a server naming millions of
-// steps would hold the window for minutes, so such a challenge is not taken.
-constexpr unsigned kMaxSequence = 9999;
-
+// Digits of any length; a value beyond the range is capped just above it, so
+// the caller can refuse it without the number overflowing.
 std::optional<unsigned> ParseSequence(std::string_view word) {
-    if (word.empty() || word.size() > 4) return std::nullopt;
+    if (word.empty()) return std::nullopt;
     unsigned value = 0;
     for (char c : word) {
         if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + static_cast<unsigned>(c - '0');
+        value = std::min(value * 10 + static_cast<unsigned>(c - '0'), kMaxOtpSequence + 1);
     }
-    if (value > kMaxSequence) return std::nullopt;
     return value;
 }
 
@@ -130,6 +131,7 @@ std::optional<OtpChallenge> FindOtpChallenge(std::string_view replyText) {
 }
 
 std::string OtpResponse(const OtpChallenge& challenge, std::string_view passPhrase) {
+    if (challenge.Sequence > kMaxOtpSequence) throw EOtpSequenceOutOfRange();
     return OtpSixWords(OtpKey(challenge.Hash, challenge.Seed, passPhrase, challenge.Sequence));
 }
 

@@ -8,7 +8,20 @@
 #include <string_view>
 #include <vector>
 
+#include "common/Error.h"
+
 namespace tramex {
+
+// A challenge naming more steps than a server of ours would ever count down
+// from: computing it would hold the window for hours, and falling back to the
+// plain password would send it in clear where the server expects a one-time one.
+class EOtpSequenceOutOfRange : public Error {
+  public:
+    EOtpSequenceOutOfRange() : Error("One-time password sequence out of range.") {}
+};
+
+// The largest sequence number a response is computed for.
+inline constexpr unsigned kMaxOtpSequence = 9999;
 
 enum class OtpHash { Md4, Md5, Sha1 };
 
@@ -32,11 +45,12 @@ struct OtpChallenge {
 
 // Finds "otp-md4", "otp-md5" or "otp-sha1" (lower case, followed by a space
 // or the end of the text) and the sequence number and seed after it. Empty
-// when the text carries no complete challenge, or one whose sequence number
-// is above 9999.
+// when the text carries no complete challenge. A sequence number beyond
+// kMaxOtpSequence is kept as kMaxOtpSequence + 1.
 std::optional<OtpChallenge> FindOtpChallenge(std::string_view replyText);
 
-// The password to send after a challenge: the six-word response.
+// The password to send after a challenge: the six-word response. Raises
+// EOtpSequenceOutOfRange for a sequence number above kMaxOtpSequence.
 std::string OtpResponse(const OtpChallenge& challenge, std::string_view passPhrase);
 
 }  // namespace tramex

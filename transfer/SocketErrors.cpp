@@ -45,7 +45,11 @@ constexpr std::pair<int, const char*> kSocketErrorTexts[] = {
     {10064, "Host is down."},
     {10065, "No route to host."},
     {10066, "Directory not empty"},
+    {10107, "System call failure."},
     {11001, "Host not found."},
+    {11002, "Non-authoritative host not found."},
+    {11003, "This is a non-recoverable error."},
+    {11004, "Valid name, no data record of requested type."},
 };
 
 }  // namespace

@@ -64,6 +64,12 @@ class EReadTimeout : public Error {
     EReadTimeout() : Error("Read timed out.") {}
 };
 
+// A send during which the socket took no byte for the connection's limit.
+class EWriteTimeout : public Error {
+  public:
+    EWriteTimeout() : Error("Write timed out.") {}
+};
+
 class ENoDataToRead : public Error {
   public:
     ENoDataToRead() : Error("No data to read.") {}

@@ -10,6 +10,9 @@
 
 namespace tramex {
 
+// The code of a send or receive that would have had to wait.
+inline constexpr int kWouldBlockCode = 10035;
+
 // Bytes moved by one receive or send, or the table code of its failure.
 struct SocketTransfer {
     size_t bytes = 0;
@@ -55,7 +58,14 @@ class TSocketHandler {
     // Waits until data (or the peer's close) can be received; limitMs < 0
     // waits without limit. Raises ESocketError.
     virtual bool WaitReadable(int limitMs) = 0;
+    // Waits until a send can take bytes again (or would fail at once);
+    // limitMs < 0 waits without limit. Raises ESocketError.
+    virtual bool WaitWritable(int limitMs) = 0;
+    // A receive may find nothing after all: the code 10035 then.
     virtual SocketTransfer Receive(char* buffer, size_t max) = 0;
+    // Never blocks on a connected socket: when the socket takes no byte at
+    // all, the code 10035, and the caller waits with WaitWritable. Direct file
+    // sends behave the same way.
     virtual SocketTransfer Send(const char* data, size_t length) = 0;
     // A sender for the open file with the given native handle (descriptor or
     // HANDLE), or nullptr when this socket layer has none: the file is then

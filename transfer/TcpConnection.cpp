@@ -136,22 +136,28 @@ void TTcpConnection::EnsureSocket() const {
     if (!socket_->IsAllocated()) throw EConnClosedGracefully();
 }
 
-// limitMs < 0: no limit.
-bool TTcpConnection::WaitReadable(int limitMs) {
+// limitMs < 0: no limit. Reads and sends wait alike: in idle slices with the
+// anti-freeze's turns between them when it is in force, else in one wait.
+bool TTcpConnection::WaitReady(Readiness readiness, int limitMs) {
     const int slice = TAntiFreeze::CurrentIdleSlice();
     if (slice <= 0) {
         EnsureSocket();
-        return socket_->WaitReadable(limitMs);
+        return PollOnce(readiness, limitMs);
     }
-    return WaitInSlices(limitMs, slice);
+    return WaitInSlices(readiness, limitMs, slice);
 }
 
-bool TTcpConnection::WaitInSlices(int limitMs, int sliceMs) {
+bool TTcpConnection::PollOnce(Readiness readiness, int limitMs) {
+    return readiness == Readiness::Readable ? socket_->WaitReadable(limitMs)
+                                            : socket_->WaitWritable(limitMs);
+}
+
+bool TTcpConnection::WaitInSlices(Readiness readiness, int limitMs, int sliceMs) {
     int remainingMs = limitMs;
     for (;;) {
         const bool lastWait = limitMs >= 0 && sliceMs >= remainingMs;
         EnsureSocket();
-        const bool ready = socket_->WaitReadable(lastWait ? remainingMs : sliceMs);
+        const bool ready = PollOnce(readiness, lastWait ? remainingMs : sliceMs);
         if (ready)
             TAntiFreeze::BusyTurn();
         else
@@ -165,6 +171,8 @@ TTcpConnection::ReceiveOutcome TTcpConnection::ReceiveOnce(bool raise) {
     receiveBuffer_.resize(static_cast<size_t>(std::max(RecvBufferSize, 1)));
     const SocketTransfer result = socket_->Receive(receiveBuffer_.data(), receiveBuffer_.size());
     if (result.error == kReceiveTimedOutCode) return ReceiveOutcome::TimedOut;
+    // Readable, then nothing after all (a segment dropped on the way up).
+    if (result.error == kWouldBlockCode) return ReceiveOutcome::Nothing;
     if (result.error != 0) {
         CloseAfterFailure();
         if (raise && input_.empty()) RaiseSocketError(result.error);
@@ -181,13 +189,26 @@ TTcpConnection::ReceiveOutcome TTcpConnection::ReceiveOnce(bool raise) {
 // One wait and, when the socket is readable, one receive: true when the input
 // buffer grew.
 bool TTcpConnection::FillInput(int limitMs, bool raise) {
-    if (!WaitReadable(limitMs)) return false;
+    if (!WaitReady(Readiness::Readable, limitMs)) return false;
     return ReceiveOnce(raise) == ReceiveOutcome::Data;
 }
 
 // --- Lines -------------------------------------------------------------------
 
-std::string TTcpConnection::ReadLine() {
+std::string TTcpConnection::ReadLine() { return ReadLineWithin(std::nullopt); }
+
+// Each wait lasts ReadTimeout, cut short by the deadline when there is one;
+// 0 once the deadline has passed.
+int TTcpConnection::LineWaitLimit(std::optional<Clock::time_point> deadline) const {
+    const int limit = ReadTimeout > 0 ? ReadTimeout : -1;
+    if (!deadline) return limit;
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now()).count();
+    const int leftMs = left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, INT_MAX));
+    return limit < 0 ? leftMs : std::min(limit, leftMs);
+}
+
+std::string TTcpConnection::ReadLineWithin(std::optional<Clock::time_point> deadline) {
     readLineTimedOut_ = false;
     size_t lineEnd = input_.find('\n', lineSearchStart_);
     while (lineEnd == std::string::npos) {
@@ -199,12 +220,11 @@ std::string TTcpConnection::ReadLine() {
             socket_->Close();
             throw EConnClosedGracefully();
         }
-        const int limit = ReadTimeout > 0 ? ReadTimeout : -1;
-        if (!WaitReadable(limit)) {
-            readLineTimedOut_ = true;
-            return {};
-        }
-        if (ReceiveOnce(true) == ReceiveOutcome::TimedOut) {
+        const int limit = LineWaitLimit(deadline);
+        const ReceiveOutcome outcome = limit != 0 && WaitReady(Readiness::Readable, limit)
+                                           ? ReceiveOnce(true)
+                                           : ReceiveOutcome::TimedOut;
+        if (outcome == ReceiveOutcome::TimedOut) {
             readLineTimedOut_ = true;
             return {};
         }
@@ -219,9 +239,15 @@ std::string TTcpConnection::ReadLine() {
     return line;
 }
 
-std::string TTcpConnection::ReadNonEmptyLine() {
+std::string TTcpConnection::ReadNonEmptyLine() { return ReadNonEmptyLineWithin(std::nullopt); }
+
+std::string TTcpConnection::ReadNonEmptyLineBefore(Clock::time_point deadline) {
+    return ReadNonEmptyLineWithin(deadline);
+}
+
+std::string TTcpConnection::ReadNonEmptyLineWithin(std::optional<Clock::time_point> deadline) {
     for (int attempt = 0; attempt < INT_MAX; ++attempt) {
-        std::string line = StripControls(ReadLine());
+        std::string line = StripControls(ReadLineWithin(deadline));
         if (!line.empty()) return line;
         if (readLineTimedOut_) throw EReadTimeout();
     }
@@ -236,10 +262,24 @@ void TTcpConnection::FailSend(int error) {
     RaiseSocketError(error);
 }
 
+// The socket took no byte: waits until it takes bytes again. A send that
+// cannot go on leaves part of a line or file on the wire, after which the
+// stream is of no use, so the connection is closed.
+void TTcpConnection::WaitUntilSendable() {
+    const int limit = WriteTimeout != 0 ? WriteTimeout : ReadTimeout;
+    if (WaitReady(Readiness::Writable, limit > 0 ? limit : -1)) return;
+    Close();
+    throw EWriteTimeout();
+}
+
 void TTcpConnection::SendBytes(const char* data, size_t length) {
     if (closedByPeer_) throw EConnClosedGracefully();
     while (length > 0) {
         const SocketTransfer result = socket_->Send(data, length);
+        if (result.error == kWouldBlockCode) {
+            WaitUntilSendable();
+            continue;
+        }
         if (result.error != 0) FailSend(result.error);
         if (result.bytes == 0) {
             closedByPeer_ = true;
@@ -282,7 +322,11 @@ void TTcpConnection::WriteFileData(LocalFile& file, bool wholeFile) {
 // One send from the file: the bytes sent, or nothing when the system will not
 // send this file directly (nothing was sent then).
 std::optional<size_t> TTcpConnection::SendPieceDirect(TFileSender& sender, size_t piece) {
-    const FileSendTransfer result = sender.SendPiece(piece);
+    FileSendTransfer result = sender.SendPiece(piece);
+    while (result.error == kWouldBlockCode) {
+        WaitUntilSendable();
+        result = sender.SendPiece(piece);
+    }
     if (result.unsupported) return std::nullopt;
     if (result.error != 0) FailSend(result.error);
     if (result.bytes == 0) throw ENoDataToRead();

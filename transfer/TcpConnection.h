@@ -3,6 +3,7 @@
 // responsive through the anti-freeze while it waits.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -28,8 +29,11 @@ class TTcpConnection {
 
     std::string Host;
     uint16_t Port = 0;
-    int ConnectTimeout = 0;      // ms; 0: the default rule, -1: no limit at all
-    int ReadTimeout = -1;        // ms; -1 or 0: no limit
+    int ConnectTimeout = 0;  // ms; 0: the default rule, -1: no limit at all
+    int ReadTimeout = -1;    // ms; -1 or 0: no limit
+    // ms a send may wait for the socket to take a byte; 0: as ReadTimeout,
+    // -1: no limit.
+    int WriteTimeout = 0;
     int RecvBufferSize = 32768;  // largest single receive
     int SendBufferSize = 32768;  // largest piece of file data per send
     int MaxLineLength = 16384;
@@ -53,6 +57,10 @@ class TTcpConnection {
     bool ReadLineTimedOut() const { return readLineTimedOut_; }
     // The next line that is not empty once stripped of codes 0 to 32.
     std::string ReadNonEmptyLine();
+    using Clock = std::chrono::steady_clock;
+    // The same, with every wait also ending at the deadline, so a peer that
+    // trickles bytes cannot stretch a read beyond it.
+    std::string ReadNonEmptyLineBefore(Clock::time_point deadline);
     // Sends the text and CR LF at once, encoded with Encoding.
     void WriteLine(const std::string& utf8Text);
     // Sends the whole file, or the rest from its current position.
@@ -67,12 +75,18 @@ class TTcpConnection {
     int ConnectLimit() const;
     void ConnectOnWorker(const std::string& address, int limitMs);
     void EnsureSocket() const;
-    bool WaitReadable(int limitMs);
-    bool WaitInSlices(int limitMs, int sliceMs);
-    enum class ReceiveOutcome { Data, TimedOut, PeerClosed, Failed };
+    enum class Readiness { Readable, Writable };
+    bool WaitReady(Readiness readiness, int limitMs);
+    bool WaitInSlices(Readiness readiness, int limitMs, int sliceMs);
+    bool PollOnce(Readiness readiness, int limitMs);
+    enum class ReceiveOutcome { Data, Nothing, TimedOut, PeerClosed, Failed };
     ReceiveOutcome ReceiveOnce(bool raise);
     bool FillInput(int limitMs, bool raise);
+    std::string ReadLineWithin(std::optional<Clock::time_point> deadline);
+    std::string ReadNonEmptyLineWithin(std::optional<Clock::time_point> deadline);
+    int LineWaitLimit(std::optional<Clock::time_point> deadline) const;
     [[noreturn]] void FailSend(int error);
+    void WaitUntilSendable();
     void SendBytes(const char* data, size_t length);
     std::optional<size_t> SendPieceDirect(TFileSender& sender, size_t piece);
     size_t SendPieceRead(LocalFile& file, size_t piece);

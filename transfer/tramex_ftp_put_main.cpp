@@ -17,12 +17,18 @@ void Upload(const tramex::FtpPutRequest& request) {
     client.Port = request.Port;
     client.Username = request.User;
     client.Password = request.Password;
+    // Without a window there is no anti-freeze, whose limit would otherwise
+    // bound the connect: the tool sets its own, and sends follow ReadTimeout.
+    client.ConnectTimeout = request.TimeoutSeconds * 1000;
+    client.ReadTimeout = request.TimeoutSeconds * 1000;
+    client.UploadWithTemporaryName = request.TemporaryName;
     if (client.IsConnected()) client.Disconnect();
     client.Connect();
     // The export run would silently skip the upload here; a tool must not
     // report success for a file it never sent.
     if (!client.IsConnected())
-        throw tramex::Error("The server closed the connection after the login; nothing was uploaded.");
+        throw tramex::Error(
+            "The server closed the connection after the login; nothing was uploaded.");
     if (!request.Directory.empty()) client.ChangeDirectory(request.Directory);
     client.StoreFile(request.LocalFile, request.RemoteName, false, 0);
     client.Disconnect();
@@ -36,10 +42,10 @@ int main(int argc, char** argv) {
         Upload(tramex::ParseFtpPutCommandLine(arguments));
         return 0;
     } catch (const tramex::EUsageError& usage) {
-        std::cerr << usage.what() << "\n" << tramex::kFtpPutUsage << "\n";
+        std::cerr << tramex::ConsoleLines(usage.what()) << tramex::kFtpPutUsage << "\n";
         return 2;
     } catch (const std::exception& failure) {
-        std::cerr << failure.what() << "\n";
+        std::cerr << tramex::ConsoleLines(failure.what());
         return 1;
     }
 }

@@ -1,6 +1,8 @@
 // System error numbers mapped onto the codes of the common socket error table.
 #include "transfer/posix/ErrnoCodes.h"
 
+#include <netdb.h>
+
 #include <cerrno>
 
 namespace tramex {
@@ -52,14 +54,47 @@ constexpr ErrnoCode kErrnoCodes[] = {
     {ENOTEMPTY, 10066},
     // A send after the peer reset the connection: what the peer's reset means.
     {EPIPE, 10054},
+    // Failures of socket calls that Winsock reports under its own names
+    // (EAGAIN is EWOULDBLOCK on most systems, not on all).
+    {EAGAIN, 10035},
+    {EPERM, 10013},
+    {ENFILE, 10024},
+    {ENOMEM, 10055},
 };
+
+constexpr int kSystemCallFailure = 10107;
 
 }  // namespace
 
 int TableCodeOfErrno(int systemNumber) {
     for (const ErrnoCode& entry : kErrnoCodes)
         if (entry.systemNumber == systemNumber) return entry.tableCode;
-    return systemNumber;
+    return kSystemCallFailure;
+}
+
+int TableCodeOfResolverError(int resolverCode) {
+    switch (resolverCode) {
+        case EAI_NONAME:
+#ifdef EAI_NODATA
+        case EAI_NODATA:
+#endif
+#ifdef EAI_ADDRFAMILY
+        case EAI_ADDRFAMILY:
+#endif
+            return 11001;
+        case EAI_AGAIN:
+            return 11002;
+        case EAI_MEMORY:
+            return 10055;
+        case EAI_FAMILY:
+            return 10047;
+        case EAI_SOCKTYPE:
+            return 10044;
+        case EAI_SYSTEM:
+            return TableCodeOfErrno(errno);
+        default:
+            return 11003;
+    }
 }
 
 }  // namespace tramex

@@ -21,32 +21,12 @@
 namespace tramex {
 namespace {
 
-// Resolver results in the codes a Winsock resolver gives for the same cases.
-int TableCodeOfResolver(int resolverCode) {
-    switch (resolverCode) {
-        case EAI_NONAME:
-#ifdef EAI_NODATA
-        case EAI_NODATA:
-#endif
-#ifdef EAI_ADDRFAMILY
-        case EAI_ADDRFAMILY:
-#endif
-            return 11001;
-        case EAI_AGAIN:
-            return 11002;
-        case EAI_FAIL:
-            return 11003;
-        case EAI_MEMORY:
-            return 10055;
-        case EAI_FAMILY:
-            return 10047;
-        case EAI_SOCKTYPE:
-            return 10044;
-        case EAI_SYSTEM:
-            return TableCodeOfErrno(errno);
-        default:
-            return 11003;
-    }
+// Once connected, sends (sendfile() too) never wait: a peer that stops
+// reading gives EAGAIN, and the connection waits for it under its own limit.
+int MakeNonBlocking(int fd) {
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0) return TableCodeOfErrno(errno);
+    return 0;
 }
 
 std::string NumericText(const in_addr& address) {
@@ -68,7 +48,7 @@ class PosixSocketHandler : public TSocketHandler {
         hints.ai_socktype = SOCK_STREAM;
         addrinfo* found = nullptr;
         const int result = getaddrinfo(host.c_str(), nullptr, &hints, &found);
-        if (result != 0) RaiseSocketError(TableCodeOfResolver(result));
+        if (result != 0) RaiseSocketError(TableCodeOfResolverError(result));
         const std::string address =
             NumericText(reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr);
         freeaddrinfo(found);
@@ -99,7 +79,8 @@ class PosixSocketHandler : public TSocketHandler {
         if (inet_pton(AF_INET, address.c_str(), &peer.sin_addr) != 1) return 10022;
         const int fd = fd_;
         if (fd < 0) return ENotASocket::kCode;
-        if (connect(fd, reinterpret_cast<sockaddr*>(&peer), sizeof peer) == 0) return 0;
+        if (connect(fd, reinterpret_cast<sockaddr*>(&peer), sizeof peer) == 0)
+            return MakeNonBlocking(fd);
         const int code = TableCodeOfErrno(errno);
         // A connect cut short by AbortConnect reports the limit, not the abort.
         return aborted_ ? 10060 : code;
@@ -112,24 +93,9 @@ class PosixSocketHandler : public TSocketHandler {
         if (fd_ >= 0) shutdown(fd_, SHUT_RDWR);
     }
 
-    bool WaitReadable(int limitMs) override {
-        if (fd_ < 0) RaiseSocketError(ENotASocket::kCode);
-        pollfd watched{fd_, POLLIN, 0};
-        const auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs < 0 ? 0 : limitMs);
-        for (;;) {
-            int waitMs = limitMs;
-            if (limitMs >= 0) {
-                // Rounded up: a wait never ends before its limit.
-                const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-                    deadline - std::chrono::steady_clock::now());
-                waitMs = left.count() > 0 ? static_cast<int>(left.count()) : 0;
-            }
-            const int ready = poll(&watched, 1, waitMs);
-            if (ready >= 0) return ready > 0;
-            if (errno != EINTR) RaiseSocketError(TableCodeOfErrno(errno));
-        }
-    }
+    bool WaitReadable(int limitMs) override { return WaitFor(POLLIN, limitMs); }
+
+    bool WaitWritable(int limitMs) override { return WaitFor(POLLOUT, limitMs); }
 
     SocketTransfer Receive(char* buffer, size_t max) override {
         if (fd_ < 0) return {0, ENotASocket::kCode};
@@ -165,6 +131,25 @@ class PosixSocketHandler : public TSocketHandler {
     }
 
   private:
+    bool WaitFor(short events, int limitMs) {
+        if (fd_ < 0) RaiseSocketError(ENotASocket::kCode);
+        pollfd watched{fd_, events, 0};
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs < 0 ? 0 : limitMs);
+        for (;;) {
+            int waitMs = limitMs;
+            if (limitMs >= 0) {
+                // Rounded up: a wait never ends before its limit.
+                const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+                    deadline - std::chrono::steady_clock::now());
+                waitMs = left.count() > 0 ? static_cast<int>(left.count()) : 0;
+            }
+            const int ready = poll(&watched, 1, waitMs);
+            if (ready >= 0) return ready > 0;
+            if (errno != EINTR) RaiseSocketError(TableCodeOfErrno(errno));
+        }
+    }
+
     int fd_ = -1;
     std::atomic<bool> aborted_{false};
 };

@@ -84,7 +84,12 @@ class WinSocketHandler : public TSocketHandler {
         if (inet_pton(AF_INET, address.c_str(), &peer.sin_addr) != 1) return WSAEINVAL;
         const SOCKET handle = handle_;
         if (handle == INVALID_SOCKET) return WSAENOTSOCK;
-        if (connect(handle, reinterpret_cast<SOCKADDR*>(&peer), sizeof peer) == 0) return 0;
+        if (connect(handle, reinterpret_cast<SOCKADDR*>(&peer), sizeof peer) == 0) {
+            // Once connected, sends never wait: a peer that stops reading gives
+            // WSAEWOULDBLOCK, and the connection waits under its own limit.
+            u_long nonBlocking = 1;
+            return ioctlsocket(handle, FIONBIO, &nonBlocking) == 0 ? 0 : WSAGetLastError();
+        }
         return aborted_ ? WSAETIMEDOUT : WSAGetLastError();
     }
 
@@ -96,15 +101,9 @@ class WinSocketHandler : public TSocketHandler {
         if (handle != INVALID_SOCKET) closesocket(handle);
     }
 
-    bool WaitReadable(int limitMs) override {
-        if (handle_ == INVALID_SOCKET) RaiseSocketError(WSAENOTSOCK);
-        WSAPOLLFD watched{};
-        watched.fd = handle_;
-        watched.events = POLLRDNORM;
-        const int ready = WSAPoll(&watched, 1, limitMs < 0 ? -1 : limitMs);
-        if (ready == SOCKET_ERROR) RaiseSocketError(WSAGetLastError());
-        return ready > 0;
-    }
+    bool WaitReadable(int limitMs) override { return WaitFor(POLLRDNORM, limitMs); }
+
+    bool WaitWritable(int limitMs) override { return WaitFor(POLLWRNORM, limitMs); }
 
     SocketTransfer Receive(char* buffer, size_t max) override {
         if (handle_ == INVALID_SOCKET) return {0, WSAENOTSOCK};
@@ -129,6 +128,16 @@ class WinSocketHandler : public TSocketHandler {
     }
 
   private:
+    bool WaitFor(SHORT events, int limitMs) {
+        if (handle_ == INVALID_SOCKET) RaiseSocketError(WSAENOTSOCK);
+        WSAPOLLFD watched{};
+        watched.fd = handle_;
+        watched.events = events;
+        const int ready = WSAPoll(&watched, 1, limitMs < 0 ? -1 : limitMs);
+        if (ready == SOCKET_ERROR) RaiseSocketError(WSAGetLastError());
+        return ready > 0;
+    }
+
     static int Clamp(size_t length) {
         return length > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(length);
     }

@@ -22,6 +22,8 @@ enum class StepKind {
     Passive,
     Upload,
     UploadThenReset,
+    Stall,
+    Trickle,
     ReplyAndClose,
     Accept
 };
@@ -81,6 +83,10 @@ ScriptedFtpServer& ScriptedFtpServer::ReplyPassive() { return Add({StepKind::Pas
 ScriptedFtpServer& ScriptedFtpServer::ReceiveUpload() { return Add({StepKind::Upload, ""}); }
 ScriptedFtpServer& ScriptedFtpServer::ReceiveThenReset(std::size_t count) {
     return Add({StepKind::UploadThenReset, "", 0, count});
+}
+ScriptedFtpServer& ScriptedFtpServer::AcceptUploadAndStall() { return Add({StepKind::Stall, ""}); }
+ScriptedFtpServer& ScriptedFtpServer::Trickle(const std::string& line, int count, int intervalMs) {
+    return Add({StepKind::Trickle, line, intervalMs, static_cast<std::size_t>(count)});
 }
 ScriptedFtpServer& ScriptedFtpServer::ReplyAndClose(const std::string& reply) {
     return Add({StepKind::ReplyAndClose, reply});
@@ -157,6 +163,19 @@ void ScriptedFtpServer::Play(const Step& step) {
             uploads_.push_back(std::move(bytes));
             break;
         }
+        case StepKind::Stall:
+            if (!dataListener_) throw testnet::TestNetError("no passive listener for the upload");
+            stalledData_ = dataListener_->Accept(waitLimitMs_);
+            break;
+        case StepKind::Trickle:
+            try {
+                for (std::size_t i = 0; i < step.Count; ++i) {
+                    peer_->Send(step.Text + "\r\n");
+                    std::this_thread::sleep_for(std::chrono::milliseconds(step.DelayMs));
+                }
+            } catch (const testnet::TestNetError&) {
+            }
+            break;
         case StepKind::ReplyAndClose: {
             ReadCommand();
             // Corked, the reply waits in the socket until the FIN joins it.

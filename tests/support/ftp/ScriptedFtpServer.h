@@ -35,6 +35,12 @@ class ScriptedFtpServer {
     ScriptedFtpServer& ReceiveUpload();
     // Accepts the data connection, reads `count` bytes, then resets it.
     ScriptedFtpServer& ReceiveThenReset(std::size_t count);
+    // Accepts the data connection and never reads from it (a full disk, a
+    // zero window); it is held open until the server's thread ends.
+    ScriptedFtpServer& AcceptUploadAndStall();
+    // Sends the line `count` times, one every intervalMs, without waiting for
+    // a command; a client that has gone meanwhile is no failure.
+    ScriptedFtpServer& Trickle(const std::string& line, int count, int intervalMs);
     // Answers the next command and closes the control connection, the reply
     // and the close travelling in one segment so the client sees both at once.
     ScriptedFtpServer& ReplyAndClose(const std::string& reply);
@@ -70,6 +76,7 @@ class ScriptedFtpServer {
     int controlFd_ = -1;  // owned by peer_
     std::unique_ptr<testnet::TestListener> dataListener_;
     std::unique_ptr<testnet::TestPeer> peer_;
+    std::unique_ptr<testnet::TestPeer> stalledData_;
     std::vector<Step> steps_;
     mutable std::mutex mutex_;
     std::vector<std::string> commands_;

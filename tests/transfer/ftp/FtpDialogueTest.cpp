@@ -8,6 +8,12 @@
 namespace tramex {
 namespace {
 
+std::string Repeated(const std::string& text, int times) {
+    std::string repeated;
+    for (int i = 0; i < times; ++i) repeated += text;
+    return repeated;
+}
+
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
@@ -124,6 +130,17 @@ TEST_F(FtpDialogue, RefusalDuringConnectEndsItWithQuitOnlyWhenTheServerStillServ
          421,
          "Shutting\r\ndown\r\n",
          {"HOST localhost", "USER tramex", "FEAT", "TYPE I", "SYST"}},
+        // An over-long reply closes the connection, so no QUIT follows.
+        {{Repeated("220-welcome\r\n", 1001)}, 0, "Reply too long.", {}},
+        {{"220 ready", "200 HOST ok", Repeated("331-" + std::string(16000, 'x') + "\r\n", 66)},
+         0,
+         "Reply too long.",
+         {"HOST localhost", "USER tramex"}},
+        // Computing it would take hours; the plain password must not go instead.
+        {{"220 ready", "200 HOST ok", "331 Response to otp-md5 10000 seed7 required", "221 Bye"},
+         0,
+         "One-time password sequence out of range.",
+         {"HOST localhost", "USER tramex", "QUIT"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Lines.back());
@@ -138,7 +155,7 @@ TEST_F(FtpDialogue, RefusalDuringConnectEndsItWithQuitOnlyWhenTheServerStillServ
             EXPECT_EQ(error.what(), c.Message);
             EXPECT_EQ(c.Code == 421,
                       dynamic_cast<const EFtpServiceNotAvailable*>(&error) != nullptr);
-        } catch (const EProtocolError& error) {
+        } catch (const Error& error) {
             EXPECT_EQ(c.Code, 0);
             EXPECT_EQ(error.what(), c.Message);
         }
@@ -263,6 +280,69 @@ TEST_F(FtpDialogue, QuitReplyIsReadOnlyWhenItComesWithinTheWait) {
     EXPECT_FALSE(client.IsConnected());
     EXPECT_EQ(server.Finish(), "");
     EXPECT_EQ(server.Commands().back(), "QUIT");
+}
+
+// One line every 100 ms keeps each wait short, yet the reply as a whole
+// must arrive within ReadTimeout.
+TEST_F(FtpDialogue, TricklingMultiLineReplyTimesOutAsAWhole) {
+    client.ReadTimeout = 1000;
+    server.Trickle("220-still greeting", 40, 100);
+    StartServer();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(client.Connect(), EReadTimeout);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
+    EXPECT_FALSE(client.IsConnected());
+    EXPECT_EQ(server.Finish(), "");
+}
+
+// Values from database rows end up in commands: CR, LF or NUL in any of them
+// is refused before anything is sent (a connect does not even dial).
+TEST_F(FtpDialogue, LineBreakOrNulInAnArgumentIsRefusedBeforeSending) {
+    const auto refused = [](auto&& operation) {
+        try {
+            operation();
+            ADD_FAILURE() << "argument accepted";
+        } catch (const EProtocolError& error) {
+            EXPECT_STREQ(error.what(), "Invalid character in FTP command argument.");
+        }
+    };
+    const std::string bad = "x\r\nDELE other.zip";
+    for (std::string TFtpClient::*setting :
+         {&TFtpClient::Username, &TFtpClient::Password, &TFtpClient::Account,
+          &TFtpClient::HostArgument, &TFtpClient::ClientName}) {
+        TFtpClient unsent;
+        unsent.Host = "127.0.0.1";
+        unsent.Port = testnet::UnusedLoopbackPort();  // dialling would fail otherwise
+        unsent.*setting = bad;
+        refused([&] { unsent.Connect(); });
+    }
+    QueueLogin();
+    StartServer();
+    client.Connect();
+    const std::string path = WriteFile("a.zip", "a");
+    refused([&] { client.ChangeDirectory("in\ncoming"); });
+    refused([&] { client.StoreFile(path, "a.zip" + bad, false, 0); });
+    refused([&] { client.StoreFile(path, std::string("a\0.zip", 6), false, 0); });
+    client.UploadWithTemporaryName = true;
+    refused([&] { client.StoreFile(path, "a\r.zip", false, 0); });
+    EXPECT_TRUE(client.IsConnected());
+    EXPECT_EQ(FinishServer(), "");
+    EXPECT_THAT(server.Commands(), ElementsAreArray(LoginCommands()));
+}
+
+TEST_F(FtpDialogue, OperationsAfterTheServerHungUpSayItClosedTheConnection) {
+    QueueLogin();
+    server.ReplyAndClose("250 CWD command successful");
+    StartServer();
+    client.Connect();
+    client.ChangeDirectory("incoming");
+    try {
+        client.ChangeDirectory("again");
+        ADD_FAILURE() << "a closed connection was used";
+    } catch (const EConnClosedGracefully& error) {
+        EXPECT_STREQ(error.what(), "Connection Closed Gracefully.");
+    }
+    EXPECT_EQ(FinishServer(), "");
 }
 
 TEST_F(FtpDialogue, OperationsWithoutAConnection) {

@@ -107,6 +107,23 @@ TEST_P(RealFtpServer, UploadLandsByteForByte) {
     }
 }
 
+// The upload goes up as NAME.parcial and only the server's rename puts it
+// under its final name, replacing an older file of that name.
+TEST_P(RealFtpServer, TemporaryNameUploadIsRenamedOnDisk) {
+    const std::string content = Pattern(32769, 11);
+    const fs::path path = local / "archive.zip";
+    std::ofstream(path, std::ios::binary) << content;
+    const std::string remote = "renamed-" + std::to_string(getpid()) + ".zip";
+    std::ofstream(uploadDir / remote) << "older upload";
+    client.UploadWithTemporaryName = true;
+    client.Connect();
+    client.StoreFile(path.string(), remote, false, 0);
+    client.Disconnect();
+    EXPECT_TRUE(ReadWholeFile(uploadDir / remote) == content);
+    EXPECT_FALSE(fs::exists(uploadDir / (remote + ".parcial")));
+    fs::remove(uploadDir / remote);
+}
+
 // A wrong password must surface the server's own words, not a generic text.
 TEST_P(RealFtpServer, RefusedLoginCarriesTheServersText) {
     client.Host = "localhost";
@@ -143,19 +160,21 @@ TEST_P(RealFtpServer, FtpPutToolUploadsIntoTheDirectoryAndReportsRefusals) {
     std::ofstream(archive, std::ios::binary) << content;
     const fs::path errors = local / "errors.txt";
 
-    const auto [status, stderrText] = RunFtpPut(
-        {"--host", "127.0.0.1", "--port", port, "--user", user, "--password",
-         Variable("TRAMEX_FTP_PASSWORD"), "--dir", incoming.filename().string(), archive.string()},
-        errors);
+    const auto [status, stderrText] =
+        RunFtpPut({"--host", "127.0.0.1", "--port", port, "--user", user, "--password",
+                   Variable("TRAMEX_FTP_PASSWORD"), "--dir", incoming.filename().string(),
+                   "--timeout", "20", "--temp-name", archive.string()},
+                  errors);
     EXPECT_EQ(status, 0) << stderrText;
     EXPECT_TRUE(ReadWholeFile(incoming / archive.filename()) == content);
+    EXPECT_FALSE(fs::exists(incoming / (archive.filename().string() + ".parcial")));
 
     const auto [refusedStatus, refusedText] =
         RunFtpPut({"--host", "127.0.0.1", "--port", port, "--user", user, "--password", "wrong",
                    archive.string(), "never.zip"},
                   errors);
     EXPECT_NE(refusedStatus, 0);
-    EXPECT_THAT(refusedText, ::testing::StartsWith(GetParam().RefusedLogin));
+    EXPECT_EQ(refusedText, GetParam().RefusedLogin + "\n");  // plain line ends, no CR
     EXPECT_FALSE(fs::exists(uploadDir / "never.zip"));
 
     fs::remove_all(incoming);

@@ -1,5 +1,11 @@
 // Change of directory and the store sequence against the scripted server:
 // refusals at each step, the final reply, and a data connection that drops.
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <sstream>
+
 #include "tests/transfer/ftp/FtpDialogueFixture.h"
 
 namespace tramex {
@@ -171,6 +177,77 @@ TEST_F(FtpDialogue, DataConnectionThatCannotBeOpenedLeavesStorUnread) {
     EXPECT_TRUE(client.IsConnected());
     EXPECT_EQ(FinishServer(), "");
     EXPECT_EQ(server.Commands().back(), "STOR e.zip");
+}
+
+// A server that takes the data connection and stops reading, with a 2 s
+// limit: the client and the tool both give up with "Write timed out." once the
+// send has stalled for the limit and the final reply has not come either.
+TEST_F(FtpDialogue, DataConnectionThatStopsReadingEndsInWriteTimedOut) {
+    const std::string path = WriteFile("big.zip", Pattern(48 << 20));
+    for (const bool throughTheTool : {false, true}) {
+        SCOPED_TRACE(throughTheTool ? "tramex-ftp-put --timeout 2" : "client");
+        testftp::ScriptedFtpServer stalling(8000);
+        Queue(stalling, {"220 ready", "200 HOST ok", "331 Password required", "230 in",
+                         "500 no FEAT", "200 I", "215 UNIX", "200 I"});
+        stalling.ReplyPassive().Reply("350 Restarting at 0").Reply("150 Go").AcceptUploadAndStall();
+        Dial(stalling);
+        const auto start = std::chrono::steady_clock::now();
+        if (throughTheTool) {
+            const std::string errors = (folder / "errors.txt").string();
+            const int status =
+                std::system((std::string(TRAMEX_BINARY_DIR) +
+                             "/tramex-ftp-put --timeout 2 --host 127.0.0.1 --port " +
+                             std::to_string(client.Port) + " --user tramex --password secret '" +
+                             path + "' 2>'" + errors + "'")
+                                .c_str());
+            EXPECT_EQ(WEXITSTATUS(status), 1);
+            std::ifstream text(errors);
+            EXPECT_EQ(std::string(std::istreambuf_iterator<char>(text), {}), "Write timed out.\n");
+        } else {
+            client.ReadTimeout = 2000;
+            client.Connect();
+            EXPECT_THROW(client.StoreFile(path, "big.zip", false, 0), EWriteTimeout);
+            EXPECT_FALSE(client.IsConnected());  // the final reply never came
+        }
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        EXPECT_GE(elapsed, std::chrono::milliseconds(2000));
+        EXPECT_LT(elapsed, std::chrono::milliseconds(5000));
+        EXPECT_EQ(stalling.Finish(), "");
+    }
+}
+
+// A cut upload must never sit under the final name: the file goes up as
+// NAME.parcial and is renamed once confirmed; a refused rename fails the store.
+TEST_F(FtpDialogue, TemporaryNameUploadRenamesAfterTheConfirmedStore) {
+    QueueLogin();
+    for (const char* renameReply : {"250 Renamed", "553 Rename refused: file busy"})
+        server.ReplyPassive()
+            .Reply("350 Restarting at 0")
+            .Reply("150 Go")
+            .ReceiveUpload()
+            .Send("226 Done")
+            .Reply("350 Ready for RNTO")
+            .Reply(renameReply);
+    server.ReplyPassive().Reply("150 Go").ReceiveUpload().Send("226 Done");
+    StartServer();
+    client.UploadWithTemporaryName = true;
+    client.Connect();
+    const std::string path = WriteFile("envio.zip", "PK");
+    client.StoreFile(path, "", false, 0);
+    try {
+        client.StoreFile(path, "", false, 0);
+        ADD_FAILURE() << "a refused rename was reported as done";
+    } catch (const EReplyError& error) {
+        EXPECT_EQ(error.Code(), 553);
+        EXPECT_STREQ(error.what(), "Rename refused: file busy\r\n");
+    }
+    client.StoreFile(path, "envio.zip", true, 0);  // an append goes on under its name
+    EXPECT_EQ(FinishServer(), "");
+    const std::vector<std::string> stored = {"PASV", "REST 0", "STOR envio.zip.parcial",
+                                             "RNFR envio.zip.parcial", "RNTO envio.zip"};
+    EXPECT_THAT(server.Commands(),
+                ElementsAreArray(
+                    Join(Join(Join(LoginCommands(), stored), stored), {"PASV", "APPE envio.zip"})));
 }
 
 }  // namespace

@@ -109,7 +109,13 @@ TEST(OneTimePassword, ChallengeInTheReplyToUser) {
     EXPECT_FALSE(FindOtpChallenge("otp-md55 99 alpha1").has_value());  // word must end
     EXPECT_FALSE(FindOtpChallenge("otp-md5 ninety alpha1").has_value());
     EXPECT_EQ(FindOtpChallenge("otp-md4 9999 s")->Sequence, 9999u);
-    EXPECT_FALSE(FindOtpChallenge("otp-md5 99203220 seed").has_value());  // hours of hashing
+    // Hours of hashing: the challenge is found, and its response refused.
+    for (const char* hoursOfHashing : {"otp-md5 10000 seed", "otp-md5 99203220999999 seed"}) {
+        const auto challenge = FindOtpChallenge(hoursOfHashing);
+        ASSERT_TRUE(challenge.has_value()) << hoursOfHashing;
+        EXPECT_EQ(challenge->Sequence, 10000u);
+        EXPECT_THROW(OtpResponse(*challenge, "secret"), EOtpSequenceOutOfRange);
+    }
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <dlfcn.h>
+#include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -17,6 +19,18 @@
 #include "tests/support/net/TestSocket.h"
 #include "tests/transfer/tcp/TcpTestHelpers.h"
 #include "transfer/AntiFreeze.h"
+#include "transfer/posix/ErrnoCodes.h"
+
+// The system resolver, stubbed for one name: a resolver that cannot reach its
+// servers (the usual "network is down") answers EAI_AGAIN. Every other name
+// goes to the real resolver.
+extern "C" int getaddrinfo(const char* node, const char* service, const addrinfo* hints,
+                           addrinfo** found) {
+    if (node && std::string(node) == "resolver-down.test") return EAI_AGAIN;
+    using Resolver = int (*)(const char*, const char*, const addrinfo*, addrinfo**);
+    static const auto real = reinterpret_cast<Resolver>(dlsym(RTLD_NEXT, "getaddrinfo"));
+    return real(node, service, hints, found);
+}
 
 namespace tramex::testing {
 namespace {
@@ -53,6 +67,8 @@ TEST(TcpConnect, RefusedAndUnknownPeersRaiseTheirTextAndLeaveTheConnectionClosed
         {"127.0.0.1", testnet::UnusedLoopbackPort(), true, refused},
         {"127.0.0.1", testnet::UnusedLoopbackPort(), false, refused},
         {"no-such-host.invalid", 21, false, "Socket Error # 11001\r\nHost not found."},
+        {"resolver-down.test", 21, false,
+         "Socket Error # 11002\r\nNon-authoritative host not found."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Host + (c.WithAntiFreeze ? " with the anti-freeze" : ""));
@@ -66,6 +82,17 @@ TEST(TcpConnect, RefusedAndUnknownPeersRaiseTheirTextAndLeaveTheConnectionClosed
         EXPECT_FALSE(connection.IsOpen());
         EXPECT_EQ(pump.Turns() >= 1, c.WithAntiFreeze);
     }
+}
+
+// Whatever a system call or the resolver reports, the operator reads a text.
+TEST(TcpConnect, EveryCodeTheSystemMappingGivesHasAText) {
+    for (int systemNumber = 0; systemNumber < 4096; ++systemNumber)
+        EXPECT_NE(SocketErrorText(TableCodeOfErrno(systemNumber)), "") << "errno " << systemNumber;
+    for (int resolverCode : {EAI_AGAIN, EAI_BADFLAGS, EAI_FAIL, EAI_FAMILY, EAI_MEMORY, EAI_NONAME,
+                             EAI_SERVICE, EAI_SOCKTYPE, EAI_SYSTEM, EAI_OVERFLOW, -12345})
+        EXPECT_NE(SocketErrorText(TableCodeOfResolverError(resolverCode)), "")
+            << "resolver " << resolverCode;
+    EXPECT_EQ(SocketErrorText(11002), "Non-authoritative host not found.");
 }
 
 // A listener whose accept queue is full drops further connection requests, so

@@ -80,6 +80,7 @@ class RecordingSocket : public TSocketHandler {
     }
     void AbortConnect() override { real_->AbortConnect(); }
     bool WaitReadable(int limitMs) override { return real_->WaitReadable(limitMs); }
+    bool WaitWritable(int limitMs) override { return real_->WaitWritable(limitMs); }
     SocketTransfer Receive(char* buffer, size_t max) override {
         return real_->Receive(buffer, max);
     }

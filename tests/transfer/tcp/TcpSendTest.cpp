@@ -4,11 +4,15 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <string>
 
+#include "tests/support/net/CountingPump.h"
+#include "tests/support/net/Cue.h"
 #include "tests/transfer/tcp/TcpTestHelpers.h"
+#include "transfer/AntiFreeze.h"
 
 namespace tramex::testing {
 namespace {
@@ -75,6 +79,37 @@ TEST(TcpSend, SendingAfterThePeerClosedRaisesClosedGracefullyBeforeSending) {
     EXPECT_FALSE(connection.IsOpen());
     ExpectError<EConnClosedGracefully>([&] { connection.WriteLine("QUIT"); },
                                        "Connection Closed Gracefully.");
+}
+
+// A peer that stops reading: once the socket's buffers are full no byte is
+// taken, and after the limit the send fails and the connection is closed.
+// Meanwhile the window gets its idle turns, slice by slice, as in a read.
+TEST(TcpSend, PeerThatStopsReadingMakesLinesAndFilesFailWithWriteTimedOut) {
+    const std::string bytes = RandomBytes(32 << 20);
+    TempFile file(bytes);
+    for (const bool wholeFile : {true, false}) {
+        SCOPED_TRACE(wholeFile ? "file data" : "one long line");
+        testnet::CountingPump pump;
+        TAntiFreeze antiFreeze(pump);
+        antiFreeze.IdleSlice = 50;
+        testnet::Cue senderDone;
+        ScriptedServer server([&](TestPeer&) { senderDone.Wait(10000); });
+        TTcpClient data;
+        OpenTo(data, server, 0);
+        data.WriteTimeout = 500;
+        LocalFile local(file.Path());
+        const auto start = std::chrono::steady_clock::now();
+        ExpectError<EWriteTimeout>(
+            [&] { wholeFile ? data.WriteFileData(local, true) : data.WriteLine(bytes); },
+            "Write timed out.");
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        senderDone.Signal();
+        EXPECT_GE(elapsed, std::chrono::milliseconds(500));
+        EXPECT_LT(elapsed, std::chrono::milliseconds(3000));
+        EXPECT_GE(pump.Turns(), 10);  // 500 ms in slices of 50 ms
+        EXPECT_FALSE(data.IsOpen());
+        EXPECT_EQ(server.Finish(), "");
+    }
 }
 
 TEST(TcpSend, MissingLocalFileNamesThePathAndTheSystemsReason) {
