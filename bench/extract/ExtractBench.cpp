@@ -79,7 +79,13 @@ Figures BareFetch(const ExtractCommandLine& line) {
         fb::Ref<IAttachment> attachment(master->getDispatcher()->attachDatabase(
             status.Get(), line.database.c_str(), dpb->getBufferLength(status.Get()),
             dpb->getBuffer(status.Get())));
-        fb::Ref<ITransaction> transaction(attachment->startTransaction(status.Get(), 0, nullptr));
+        // The program's own transaction kind, so that only the fetching differs.
+        fb::Owned<Firebird::IXpbBuilder> tpb(master->getUtilInterface()->getXpbBuilder(
+            status.Get(), Firebird::IXpbBuilder::TPB, nullptr, 0));
+        for (int tag : {isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_wait, isc_tpb_write})
+            tpb->insertTag(status.Get(), tag);
+        fb::Ref<ITransaction> transaction(attachment->startTransaction(
+            status.Get(), tpb->getBufferLength(status.Get()), tpb->getBuffer(status.Get())));
         const ReportArguments arguments = ReportArguments::From(line.parameters);
         for (ReportProcedure procedure : kExportRuns) {
             const std::size_t rows = FetchAll(attachment.Get(), transaction.Get(), status.Get(),
