@@ -170,6 +170,7 @@ Figures Medians(const std::vector<Figures>& rounds) {
 }
 
 int Drive(int rounds, const QStringList& arguments) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each line as it comes, also into a log file
     std::printf("warm-up (not counted):\n");
     MeasureInChild("bare", arguments);
     std::vector<Figures> bare, exported;
