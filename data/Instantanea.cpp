@@ -3,6 +3,7 @@
 
 #include "data/Connection.h"
 #include "data/DecimalText.h"
+#include "data/FieldText.h"
 
 #include "common/Error.h"
 
@@ -187,17 +188,9 @@ bool Instantanea::Locate(const std::string& field, const std::string& value) {
 
 const std::vector<FieldDef>& Instantanea::Fields() const { return fields_; }
 
-int Instantanea::FindField(const std::string& name) const {
-    for (size_t i = 0; i < fields_.size(); ++i)
-        if (fields_[i].name == name) return static_cast<int>(i);
-    return -1;
-}
+int Instantanea::FindField(const std::string& name) const { return FindFieldOf(fields_, name); }
 
-int Instantanea::FieldIndex(const std::string& name) const {
-    const int index = FindField(name);
-    if (index < 0) throw Error("Field '" + name + "' not found");
-    return index;
-}
+int Instantanea::FieldIndex(const std::string& name) const { return FieldIndexOf(fields_, name); }
 
 bool Instantanea::IsNull(int field) const {
     if (field < 0 || static_cast<size_t>(field) >= fields_.size())
@@ -221,11 +214,7 @@ void Instantanea::AppendFieldText(int field, std::string& out) const {
     if (const RowValues* edit = EditValues()) {
         const RowValue& value = (*edit)[static_cast<size_t>(field)];
         const FieldDef& def = fields_[static_cast<size_t>(field)];
-        if (def.kind == FieldKind::Text)
-            out += value.text;
-        else
-            AppendDecimal(out, value.number, def.kind == FieldKind::Decimal ? def.scale : 0,
-                          DecimalSeparator());
+        AppendValueText(out, def, value.text, value.number, DecimalSeparator());
         return;
     }
     store_.AppendText(rows_[current_].offset, field, out, DecimalSeparator());

@@ -2,10 +2,9 @@
 // followed by the bytes; numbers: 0 = NULL, 1 followed by a zigzag varint).
 #include "data/RowStore.h"
 
-#include "data/DecimalText.h"
+#include "data/FieldText.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace tramex {
 namespace {
@@ -20,12 +19,6 @@ constexpr int kBlockShift = 32;  // offset = block index << 32 | position in blo
 
 int64_t UnZigZag(uint64_t value) {
     return static_cast<int64_t>(value >> 1) ^ -static_cast<int64_t>(value & 1);
-}
-
-void AppendInteger(std::string& out, int64_t value) {
-    char digits[24];
-    const auto result = std::to_chars(digits, digits + sizeof digits, value);
-    out.append(digits, result.ptr);
 }
 
 }  // namespace
@@ -133,13 +126,7 @@ bool RowStore::IsNull(uint64_t row, int field) const { return Read(row, field).n
 void RowStore::AppendText(uint64_t row, int field, std::string& out, char separator) const {
     const Cell cell = Read(row, field);
     if (cell.null) return;
-    const FieldDef& def = (*fields_)[static_cast<size_t>(field)];
-    if (def.kind == FieldKind::Text)
-        out.append(cell.text);
-    else if (def.kind == FieldKind::Integer)
-        AppendInteger(out, cell.number);
-    else
-        AppendDecimal(out, cell.number, def.scale, separator);
+    AppendValueText(out, (*fields_)[static_cast<size_t>(field)], cell.text, cell.number, separator);
 }
 
 bool RowStore::TextEquals(uint64_t row, int field, std::string_view value, char separator) const {

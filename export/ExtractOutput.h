@@ -34,6 +34,9 @@ class ExtractOutput {
     // takes less than it was given.
     void Flush();
 
+    // Drops what is pending without writing it.
+    void Discard() { pending_.clear(); }
+
     const std::string& Name() const { return name_; }
 
   private:

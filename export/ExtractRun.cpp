@@ -1,9 +1,12 @@
 // The order of the extract steps: each report procedure is run afresh just
-// before its file is written; the SKU procedure runs twice.
+// before its file is written, and its rows go to the file as they arrive;
+// the SKU procedure runs twice.
 #include "export/ExtractRun.h"
 
-#include "data/Instantanea.h"
+#include "data/Connection.h"
+#include "data/FieldText.h"
 #include "export/ExtractLayouts.h"
+#include "export/ExtractStream.h"
 #include "export/ExtractWriter.h"
 #include "export/ReportCommands.h"
 
@@ -26,16 +29,14 @@ class ExtractRunner {
                   TiposDeNegocioLayout());
         WriteStep("Generando archivo vendedores. espere un momento...", VendedoresLayout());
         WriteStep("Generando archivo clientes. espere un momento...", ClientesLayout());
-        Instantanea sku(&connection_);
-        WriteStep("Generando archivo SKU. espere un momento...", SkuLayout(), sku);
-        sku.Close();
+        WriteStep("Generando archivo SKU. espere un momento...", SkuLayout());
         WriteStep("Generando archivo Rutas. espere un momento...", RutasLayout());
-        InventarioStep(sku);
+        InventarioStep();
         WriteStep("Generando archivo Ventas. espere un momento...", VentasLayout());
-        Instantanea sales(&connection_);
+        LastValue total{kControlTotalColumn};
         WriteStep("Generando archivo Listado de Facturas. espere un momento...",
-                  ListadoDeFacturasLayout(), sales);
-        TotalesStep(sales);
+                  ListadoDeFacturasLayout(), &total);
+        TotalesStep(total);
     }
 
   private:
@@ -46,50 +47,44 @@ class ExtractRunner {
         if (progress_.fileWritten) progress_.fileWritten(std::string(fileName), rows);
     }
 
-    void RunCommand(Instantanea& snapshot, std::string command) {
-        snapshot.Close();
-        snapshot.SetCommandText(std::move(command));
-        snapshot.Open();
+    ExtractStream StreamFor(const ExtractLayout& layout) {
+        return ExtractStream(layout, context_, ExtractPath(directory_, layout.fileName),
+                             progress_.betweenRows);
     }
 
-    void WriteStep(const char* message, const ExtractLayout& layout, Instantanea& snapshot) {
+    void WriteStep(const char* message, const ExtractLayout& layout, LastValue* last = nullptr) {
         Announce(message);
-        RunCommand(snapshot, ReportCommand(layout.source, arguments_));
-        Written(layout.fileName, WriteExtractFile(snapshot, layout, context_, directory_));
-    }
-
-    // A snapshot used for one file only is released as soon as it is written.
-    void WriteStep(const char* message, const ExtractLayout& layout) {
-        Instantanea snapshot(&connection_);
-        WriteStep(message, layout, snapshot);
+        ExtractStream stream = StreamFor(layout);
+        if (last) stream.Track(*last);
+        connection_.Query(ReportCommand(layout.source, arguments_), stream);
+        Written(layout.fileName, stream.Finish());
     }
 
     // The title goes out before the SKU procedure runs again; should that run
-    // fail, the file is left closed with its title and the error goes on.
-    void InventarioStep(Instantanea& sku) {
+    // fail, Inventario.txt is left holding its title alone and the error goes on.
+    void InventarioStep() {
         const ExtractLayout& layout = InventarioLayout();
         Announce("Generando archivo Inventario. espere un momento...");
-        ExtractFile file(ExtractPath(directory_, layout.fileName));
-        WriteTitle(layout, file.Output());
-        std::size_t rows = 0;
+        ExtractStream stream = StreamFor(layout);
+        stream.Create();
         try {
-            RunCommand(sku, sku.CommandText());
-            rows = WriteRecords(sku, layout, context_, file.Output());
+            connection_.Query(ReportCommand(layout.source, arguments_), stream);
         } catch (...) {
-            file.Abandon();
+            stream.FinishWithTitleOnly();
             throw;
         }
-        file.Finish();
-        sku.Close();
-        Written(layout.fileName, rows);
+        Written(layout.fileName, stream.Finish());
     }
 
-    void TotalesStep(Instantanea& sales) {
+    // TOTALCONTROL of the last sales row, kept while ListadodeFacturas.txt
+    // was written.
+    void TotalesStep(const LastValue& total) {
         Announce("Generando archivo Totales de Control. espere un momento...");
+        if (!total.present) throw FieldNotFound(total.column);
         ExtractFile file(ExtractPath(directory_, kTotalesFileName));
-        const std::size_t totals = WriteControlTotal(sales, file.Output());
+        const std::size_t totals = WriteControlTotal(
+            total.seen ? std::optional<std::string_view>(total.text) : std::nullopt, file.Output());
         file.Finish();
-        sales.Close();
         Written(kTotalesFileName, totals);
     }
 

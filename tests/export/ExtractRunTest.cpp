@@ -165,6 +165,29 @@ TEST_F(ExtractRun, FailingSalesDetailKeepsEarlierFilesAndLeavesVentasUntouched) 
     EXPECT_EQ(steps_.back(), "Generando archivo Ventas. espere un momento...");
 }
 
+TEST_F(ExtractRun, AFailureHalfwayThroughVentasLeavesTheEarlierVentasAsItWas) {
+    db_.Replace(kVentasDetalleFailingMidway);
+    WriteFile(parameters_.DirectorioDatos, "Ventas.txt", "ventas de ayer");
+    const std::string ventas = parameters_.DirectorioDatos + "/Ventas.txt";
+    // Halfway, the rows already fetched are on disk beside the old file.
+    std::size_t ventasRows = 0;
+    qint64 writtenHalfway = -1;
+    progress_.betweenRows = [&] {
+        if (steps_.back() != "Generando archivo Ventas. espere un momento...") return;
+        if (++ventasRows == 2000) {
+            writtenHalfway = QFileInfo(QString::fromStdString(ventas + ".tmp")).size();
+            EXPECT_EQ(File("Ventas.txt"), "ventas de ayer");
+        }
+    };
+
+    EXPECT_THROW(Run(), DatabaseError);
+    EXPECT_EQ(ventasRows, 3000u);
+    EXPECT_GE(writtenHalfway, 64 * 1024);
+    EXPECT_EQ(File("Ventas.txt"), "ventas de ayer");
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(ventas + ".tmp")));
+    EXPECT_EQ(files_.size(), 7u);
+}
+
 TEST_F(ExtractRun, InventarioIsClosedWithItsTitleWhenTheSecondSkuRunFails) {
     db_.Replace(kSkuFailingOnSecondRun);
 

@@ -87,6 +87,17 @@ const char* const kVentasDetalleFailing =
     "tipo varchar(1), costo numeric(15,2), codvend varchar(22)) as begin "
     "exception simulated_failure; suspend; end";
 
+const char* const kVentasDetalleFailingMidway =
+    "alter procedure rep_ventasdet_zel (ini varchar(10), fin varchar(10), suc integer, "
+    "fam varchar(20)) returns (codarti varchar(15), nitcli varchar(20), fecdoc varchar(8), "
+    "numdoc varchar(8), cant numeric(15,4), totitem numeric(15,2), unidad varchar(8), "
+    "tipo varchar(1), costo numeric(15,2), codvend varchar(22)) as "
+    "declare n integer = 0; begin "
+    "codarti = 'P1'; nitcli = '900123'; fecdoc = '20190929'; unidad = 'UND'; tipo = 'V'; "
+    "cant = 1; totitem = 1; costo = 1; codvend = 'V01'; "
+    "while (n < 3000) do begin n = n + 1; numdoc = n; suspend; end "
+    "exception simulated_failure; end";
+
 ReportDatabase::ReportDatabase() {
     for (const char* statement : kSchema) Execute(statement);
 }

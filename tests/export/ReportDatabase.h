@@ -24,5 +24,7 @@ class ReportDatabase : public TempDatabase {
 extern const char* const kSkuFailingOnSecondRun;
 // The stand-in rep_ventasdet_zel that always fails.
 extern const char* const kVentasDetalleFailing;
+// The stand-in rep_ventasdet_zel that fails after 3000 rows.
+extern const char* const kVentasDetalleFailingMidway;
 
 }  // namespace tramex::test
