@@ -54,4 +54,14 @@ FtpPutRequest ParseFtpPutCommandLine(const std::vector<std::string>& arguments) 
     return request;
 }
 
+std::string ErrorOutputText(const std::string& message) {
+    std::string text;
+    for (std::size_t i = 0; i < message.size(); ++i) {
+        if (message[i] == '\r' && i + 1 < message.size() && message[i + 1] == '\n') continue;
+        text += message[i];
+    }
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    return text;
+}
+
 }  // namespace tramex

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ProgramArguments.h"
 #include "transfer/FtpClient.h"
 #include "transfer/FtpPutCommandLine.h"
 
@@ -22,7 +23,8 @@ void Upload(const tramex::FtpPutRequest& request) {
     // The export run would silently skip the upload here; a tool must not
     // report success for a file it never sent.
     if (!client.IsConnected())
-        throw tramex::Error("The server closed the connection after the login; nothing was uploaded.");
+        throw tramex::Error(
+            "The server closed the connection after the login; nothing was uploaded.");
     if (!request.Directory.empty()) client.ChangeDirectory(request.Directory);
     client.StoreFile(request.LocalFile, request.RemoteName, false, 0);
     client.Disconnect();
@@ -31,15 +33,15 @@ void Upload(const tramex::FtpPutRequest& request) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const std::vector<std::string> arguments = tramex::ProgramArguments(argc, argv);
     try {
         Upload(tramex::ParseFtpPutCommandLine(arguments));
         return 0;
     } catch (const tramex::EUsageError& usage) {
-        std::cerr << usage.what() << "\n" << tramex::kFtpPutUsage << "\n";
+        std::cerr << tramex::ErrorOutputText(usage.what()) << "\n" << tramex::kFtpPutUsage << "\n";
         return 2;
     } catch (const std::exception& failure) {
-        std::cerr << failure.what() << "\n";
+        std::cerr << tramex::ErrorOutputText(failure.what()) << "\n";
         return 1;
     }
 }
