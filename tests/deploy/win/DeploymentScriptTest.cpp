@@ -1,0 +1,99 @@
+// comprimir.bat and eliminar.bat as the export run starts them (the shell's
+// "open", hidden, in the data directory), with a stand-in tar.exe that writes
+// down the archive name it was given and the files it packed.
+#include "platform/ScriptLaunch.h"
+#include "tests/session/ScratchDirectory.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace tramex {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Utf8(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::string ReadWhole(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+class DeploymentScriptTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+        _putenv_s("PATH", (ProgramDirectory() + "\\standin;" + path).c_str());
+    }
+    void SetUp() override {
+        // A blank and a non-ASCII letter, as a company's data folder may hold.
+        data = scratch.path() / fs::path(u8"env\u00edo datos");
+        fs::create_directories(data);
+    }
+    void TearDown() override { _putenv_s("TRAMEX_TAR_FAIL", ""); }
+
+    void Run(const std::string& script, const std::vector<std::string>& parameters) {
+        const std::u8string directory = data.u8string();
+        const auto process = LaunchDeploymentScript(
+            script, parameters, std::string(directory.begin(), directory.end()));
+        ASSERT_NE(process, nullptr);
+        ASSERT_TRUE(process->WaitForEnd(60000)) << script << " did not end";
+    }
+    void Put(const std::string& name, const std::string& bytes) {
+        std::ofstream(data / name, std::ios::binary) << bytes;
+    }
+
+    testing::ScratchDirectory scratch;
+    fs::path data;
+};
+
+TEST_F(DeploymentScriptTest, PresentFilesArePackedUnderATemporaryNameThenRenamed) {
+    Put("Ventas.txt", "v{1");
+    Put("Municipios.txt", "m{2");
+    Put("notas.txt", "not an extract file");
+    Put("envio 2010.zip", "older archive");
+    Run("comprimir", {"envio 2010.zip", Utf8(data)});
+    EXPECT_EQ(ReadWhole(data / "envio 2010.zip"),
+              "envio 2010.zip.parcial.zip\nMunicipios.txt:m{2\nVentas.txt:v{1\n");
+    EXPECT_FALSE(fs::exists(data / "envio 2010.zip.parcial.zip"));
+}
+
+TEST_F(DeploymentScriptTest, FailedPackingLeavesTheOlderArchiveAndNoPart) {
+    Put("Ventas.txt", "v");
+    Put("envio.zip", "older archive");
+    _putenv_s("TRAMEX_TAR_FAIL", "1");
+    Run("comprimir", {"envio.zip", Utf8(data)});
+    EXPECT_EQ(ReadWhole(data / "envio.zip"), "older archive");
+    EXPECT_FALSE(fs::exists(data / "envio.zip.parcial.zip"));
+}
+
+TEST_F(DeploymentScriptTest, NoExtractFilesMakeNoArchive) {
+    Put("notas.txt", "x");
+    Run("comprimir", {"envio.zip", Utf8(data)});
+    EXPECT_FALSE(fs::exists(data / "envio.zip"));
+    EXPECT_FALSE(fs::exists(data / "envio.zip.parcial.zip"));
+}
+
+TEST_F(DeploymentScriptTest, CleanUpRemovesTheExtractFilesAndKeepsTheArchive) {
+    Put("Ventas.txt", "v");
+    Put("TotalesdeControl.txt", "t");
+    Put("notas.txt", "x");
+    Put("envio.zip", "archive");
+    Run("eliminar", {Utf8(data)});
+    EXPECT_FALSE(fs::exists(data / "Ventas.txt"));
+    EXPECT_FALSE(fs::exists(data / "TotalesdeControl.txt"));
+    EXPECT_EQ(ReadWhole(data / "envio.zip"), "archive");
+    EXPECT_TRUE(fs::exists(data / "notas.txt"));
+}
+
+}  // namespace
+}  // namespace tramex
