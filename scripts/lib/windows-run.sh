@@ -56,7 +56,7 @@ stop_ftp_server() {
 # The Unix path as Wine's Z: drive shows it.
 windows_path() { local path=${1//\//\\}; printf 'Z:%s' "$path"; }
 
-fail_check() { say "FAILED: tramex-ftp-put.exe $*"; return 1; }
+fail_check() { say "FAILED: tramex-ftp-put.exe $*"; exit 1; }
 
 # Exits with the given status and writes exactly the expected error text.
 expect_ftp_put_failure() {
