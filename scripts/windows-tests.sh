@@ -14,11 +14,15 @@ if [ "${1:-}" != --inside ]; then
     cmake -S "$root" -B "$win_dir" -G Ninja --toolchain "$root/cmake/mingw-w64.cmake" \
         -DCMAKE_BUILD_TYPE=Release -DTRAMEX_BUILD_GUI=OFF >/dev/null
     cmake --build "$win_dir" -j"${TRAMEX_JOBS:-2}"
-    exec unshare -n -- "$0" --inside
+    exec unshare --net --mount -- "$0" --inside
 fi
 
 source "$root/scripts/lib/windows-run.sh"
 ip link set lo up
+# No name server is reachable in here; names resolve from the hosts file alone,
+# so an unknown name is "not found" at once (the mount is private to here).
+printf 'hosts: files\n' >"$win_dir/nsswitch.conf"
+mount --bind "$win_dir/nsswitch.conf" /etc/nsswitch.conf
 export WINEPREFIX=$win_dir/wineprefix WINEDEBUG=-all
 # Wine turns the Unix command line into UTF-16 in the locale's encoding.
 export LC_ALL=C.UTF-8

@@ -20,12 +20,13 @@ start_wine() {
 
 # Runs each test program once under Wine; prints its failures and counts.
 run_test_programs() {
-    local dir=$1 program log failed=0 passed total=0
+    local dir=$1 program log failed=0 passed skipped total=0
     for program in "$dir"/*_tests.exe; do
         log=${program%.exe}.log
         if (cd "$dir" && wine "$program" --gtest_brief=1 >"$log" 2>&1); then
             passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$log")
-            say "$(basename "$program"): ${passed:-0} tests passed under Wine"
+            skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) test.*/\1/p' "$log")
+            say "$(basename "$program"): ${passed:-0} tests passed under Wine${skipped:+, $skipped skipped}"
             total=$((total + ${passed:-0}))
         else
             cat "$log" >&2

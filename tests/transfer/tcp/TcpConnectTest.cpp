@@ -2,10 +2,12 @@
 // connect limit with the anti-freeze's turns, and a fresh state at every open.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <functional>
@@ -68,6 +70,9 @@ TEST(TcpConnect, RefusedAndUnknownPeersRaiseTheirTextAndLeaveTheConnectionClosed
     }
 }
 
+// A connect that stays pending needs a listener whose backlog is full; only
+// Linux leaves the extra connects waiting (Windows refuses them at once).
+#ifndef _WIN32
 // A listener whose accept queue is full drops further connection requests, so
 // a connect to it neither succeeds nor fails until its limit runs out.
 class FullListener {
@@ -149,6 +154,7 @@ TEST(TcpConnect, ConnectLimitUsedUpRaisesConnectTimedOut) {
         EXPECT_FALSE(connection.IsOpen());
     }
 }
+#endif
 
 TEST(TcpConnect, EveryOpenStartsWithAnEmptyBufferAndClearedFlags) {
     ScriptedServer server(std::vector<ScriptedServer::Script>{
