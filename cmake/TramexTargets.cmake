@@ -37,6 +37,11 @@ function(tramex_add_test)
   endif()
   add_executable(${T_NAME} ${T_SOURCES})
   set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  # A cross build compiles each test program as one unit: GoogleTest's
+  # headers are then parsed once per program, not once per file.
+  if(CMAKE_CROSSCOMPILING)
+    set_target_properties(${T_NAME} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 0)
+  endif()
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_compile_definitions(${T_NAME} PRIVATE
     TRAMEX_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
