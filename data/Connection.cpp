@@ -87,6 +87,10 @@ struct Connection::Impl {
     std::vector<unsigned char> DatabaseParameters(ThrowStatusWrapper* status) {
         fb::Owned<IXpbBuilder> dpb(
             Master()->getUtilInterface()->getXpbBuilder(status, IXpbBuilder::DPB, nullptr, 0));
+        // The program's text is UTF-8; without this tag the Windows client
+        // reads the file name in the ANSI code page, and a database under a
+        // folder such as "C:\Compañía" is not found.
+        dpb->insertTag(status, isc_dpb_utf8_filename);
         dpb->insertString(status, isc_dpb_user_name, entries.Get("User_Name").c_str());
         dpb->insertString(status, isc_dpb_password, entries.Get("Password").c_str());
         dpb->insertInt(status, isc_dpb_sql_dialect, kDialect);

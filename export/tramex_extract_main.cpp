@@ -3,6 +3,7 @@
 #include "data/Connection.h"
 #include "export/ExtractCommandLine.h"
 #include "export/ExtractRun.h"
+#include "platform/ProgramArguments.h"
 
 #include <cstdio>
 #include <exception>
@@ -12,8 +13,7 @@
 int main(int argc, char** argv) {
     using namespace tramex;
     try {
-        const ExtractCommandLine line =
-            ParseExtractCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+        const ExtractCommandLine line = ParseExtractCommandLine(ProgramArguments(argc, argv));
         Connection connection;
         connection.SetEntry("Database", line.database);
         if (line.user) connection.SetEntry("User_Name", *line.user);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, starts the services the tests talk to
-# (each script in scripts/services/), runs every test through ctest.
+# (each script in scripts/services/), runs every test through ctest, then the
+# Windows side: its build and its tests under Wine (scripts/windows-tests.sh).
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 
@@ -31,3 +32,6 @@ set +a
 export QT_QPA_PLATFORM=offscreen
 say "running the tests"
 ctest --test-dir "$build_dir" --output-on-failure -j"${TRAMEX_JOBS:-2}" --timeout 300
+
+say "the Windows programs and their tests under Wine"
+"$root"/scripts/windows-tests.sh

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ProgramArguments.h"
 #include "transfer/FtpClient.h"
 #include "transfer/FtpPutCommandLine.h"
 
@@ -37,7 +38,7 @@ void Upload(const tramex::FtpPutRequest& request) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const std::vector<std::string> arguments = tramex::ProgramArguments(argc, argv);
     try {
         Upload(tramex::ParseFtpPutCommandLine(arguments));
         return 0;

@@ -33,10 +33,23 @@ class Win32RegistryKey : public RegistryKey {
                                   reinterpret_cast<BYTE*>(buffer.data()), &bufferBytes);
         if (status != ERROR_SUCCESS) return std::string();
         // Stored strings may or may not carry their terminating NUL.
-        return WideToUtf8(std::wstring(buffer.data()));
+        const std::wstring text(buffer.data());
+        return WideToUtf8(type == REG_EXPAND_SZ ? Expanded(text) : text);
     }
 
   private:
+    // "%SystemDrive%\Quintor" as the installer may record it; names that
+    // are not set stay as written.
+    static std::wstring Expanded(const std::wstring& text) {
+        DWORD length = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+        if (length == 0) return text;
+        std::wstring expanded(length, L'\0');
+        length = ExpandEnvironmentStringsW(text.c_str(), expanded.data(), length);
+        if (length == 0 || length > expanded.size()) return text;
+        expanded.resize(length - 1);  // the count includes the terminating NUL
+        return expanded;
+    }
+
     HKEY key_;
 };
 

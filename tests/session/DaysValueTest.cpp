@@ -34,7 +34,12 @@ TEST(DaysValueTest, AnythingElseIsRejectedWithItsText) {
 
 TEST(DaysValueTest, DecimalPointDoesNotFollowTheProcessLocale) {
     // A workstation whose numbers use "," must still read the file's "2.5".
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "C.UTF-8")) {
+#ifdef _WIN32
+    const char* const names[] = {"German_Germany.1252", "de-DE"};
+#else
+    const char* const names[] = {"de_DE.UTF-8", "C.UTF-8"};
+#endif
+    if (!std::setlocale(LC_NUMERIC, names[0]) && !std::setlocale(LC_NUMERIC, names[1])) {
         GTEST_SKIP() << "no other locale installed";
     }
     EXPECT_EQ(ParseDays("2.5"), 2.5);

@@ -2,6 +2,8 @@
 // helper to write files byte for byte.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,9 +17,20 @@ namespace tramex::testing {
 class ScratchDirectory {
   public:
     ScratchDirectory() {
+#ifdef _WIN32
+        // create_directory reports false for a name that already exists.
+        static std::atomic<unsigned> serial{0};
+        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+        for (;;) {
+            path_ = std::filesystem::temp_directory_path() /
+                    ("tramex-" + std::to_string(stamp) + "-" + std::to_string(++serial));
+            if (std::filesystem::create_directory(path_)) break;
+        }
+#else
         std::string pattern = (std::filesystem::temp_directory_path() / "tramex-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
         path_ = pattern;
+#endif
     }
     ~ScratchDirectory() {
         std::error_code ignored;
@@ -45,19 +58,26 @@ class ScopedEnvironment {
   public:
     ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old;
-        ::setenv(name, value.c_str(), 1);
+        Set(name, value.c_str());
     }
-    ~ScopedEnvironment() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
+    ~ScopedEnvironment() { Set(name_, old_ ? old_->c_str() : nullptr); }
     ScopedEnvironment(const ScopedEnvironment&) = delete;
     ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 
   private:
+    // nullptr removes the variable.
+    static void Set(const char* name, const char* value) {
+#ifdef _WIN32
+        ::_putenv_s(name, value ? value : "");
+#else
+        if (value) {
+            ::setenv(name, value, 1);
+        } else {
+            ::unsetenv(name);
+        }
+#endif
+    }
+
     const char* name_;
     std::optional<std::string> old_;
 };

@@ -127,8 +127,13 @@ TEST_F(SettingsFileTest, FileThatCannotBeReadChangesNothing) {
 }
 
 TEST(SettingsFilePathTest, FileInTheDirectoryOrAtTheRoot) {
+#ifdef _WIN32
+    EXPECT_EQ(SettingsFilePath("C:\\Quintor"), "C:\\Quintor\\settingsenvio.conf");
+    EXPECT_EQ(SettingsFilePath(""), "\\settingsenvio.conf");
+#else
     EXPECT_EQ(SettingsFilePath("/opt/erp"), "/opt/erp/settingsenvio.conf");
     EXPECT_EQ(SettingsFilePath(""), "/settingsenvio.conf");
+#endif
 }
 
 }  // namespace

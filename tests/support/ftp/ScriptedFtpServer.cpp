@@ -2,13 +2,6 @@
 // whatever the client still sends until the client closes.
 #include "tests/support/ftp/ScriptedFtpServer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <exception>
 
@@ -35,32 +28,19 @@ struct ScriptedFtpServer::Step {
     std::size_t Count = 0;
 };
 
-ScriptedFtpServer::ScriptedFtpServer(int waitLimitMs) : waitLimitMs_(waitLimitMs) {
-    listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (listenFd_ < 0 || bind(listenFd_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        listen(listenFd_, 8) != 0 ||
-        getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        throw testnet::TestNetError("scripted FTP server: cannot listen on loopback");
-    port_ = ntohs(address.sin_port);
+ScriptedFtpServer::ScriptedFtpServer(int waitLimitMs)
+    : waitLimitMs_(waitLimitMs), controlListener_(8) {
     steps_.push_back({StepKind::Accept, ""});
 }
 
-ScriptedFtpServer::~ScriptedFtpServer() {
-    Finish();
-    ::close(listenFd_);
-}
+ScriptedFtpServer::~ScriptedFtpServer() { Finish(); }
 
 void ScriptedFtpServer::AcceptControl() {
-    pollfd watched{listenFd_, POLLIN, 0};
-    if (poll(&watched, 1, waitLimitMs_) <= 0)
+    try {
+        peer_ = controlListener_.Accept(waitLimitMs_);
+    } catch (const testnet::TestNetError&) {
         throw testnet::TestNetError("scripted FTP server: no control connection within the limit");
-    controlFd_ = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (controlFd_ < 0) throw testnet::TestNetError("scripted FTP server: accept failed");
-    peer_ = std::make_unique<testnet::TestPeer>(controlFd_);
+    }
     std::lock_guard lock(mutex_);
     ++connections_;
 }
@@ -178,11 +158,7 @@ void ScriptedFtpServer::Play(const Step& step) {
             break;
         case StepKind::ReplyAndClose: {
             ReadCommand();
-            // Corked, the reply waits in the socket until the FIN joins it.
-            const int on = 1;
-            setsockopt(controlFd_, IPPROTO_TCP, TCP_CORK, &on, sizeof on);
-            peer_->Send(step.Text + "\r\n");
-            peer_->ShutdownSend();
+            peer_->SendThenShutdown(step.Text + "\r\n");
             break;
         }
     }

@@ -48,7 +48,7 @@ class ScriptedFtpServer {
     ScriptedFtpServer& AcceptNextConnection();
 
     void Start();
-    uint16_t Port() const { return port_; }
+    uint16_t Port() const { return controlListener_.Port(); }
 
     // Waits until the steps have been played and the client has closed its
     // last control connection; returns the failures (empty when none).
@@ -71,9 +71,7 @@ class ScriptedFtpServer {
     void AcceptControl();
 
     int waitLimitMs_;
-    int listenFd_ = -1;
-    uint16_t port_ = 0;
-    int controlFd_ = -1;  // owned by peer_
+    testnet::TestListener controlListener_;
     std::unique_ptr<testnet::TestListener> dataListener_;
     std::unique_ptr<testnet::TestPeer> peer_;
     std::unique_ptr<testnet::TestPeer> stalledData_;

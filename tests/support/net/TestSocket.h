@@ -16,10 +16,13 @@ class TestNetError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// A socket: a descriptor on POSIX, a SOCKET handle on Windows; -1 for none.
+using TestSocketHandle = std::intptr_t;
+
 // The server side of one accepted connection; records every byte received.
 class TestPeer {
   public:
-    explicit TestPeer(int fd) : fd_(fd) {}
+    explicit TestPeer(TestSocketHandle fd) : fd_(fd) {}
     ~TestPeer();
     TestPeer(const TestPeer&) = delete;
     TestPeer& operator=(const TestPeer&) = delete;
@@ -34,6 +37,9 @@ class TestPeer {
     // True when the client closed its side within limitMs (pending data are read).
     bool WaitClosed(int limitMs);
     void ShutdownSend();
+    // Sends the bytes and shuts down the sending direction so that, where the
+    // system allows (Linux), the last bytes and the FIN leave in one segment.
+    void SendThenShutdown(std::string_view bytes);
     void Close();
     // Closes with a reset instead of an orderly close.
     void Reset();
@@ -44,7 +50,7 @@ class TestPeer {
     // One wait and receive into pending_; false at the client's close.
     bool ReceiveMore(int limitMs);
 
-    int fd_;
+    TestSocketHandle fd_;
     std::string received_;
     std::string pending_;  // received, not yet returned by a read
 };
@@ -62,11 +68,15 @@ class TestListener {
     void Close();
 
   private:
-    int fd_ = -1;
+    TestSocketHandle fd_ = -1;
     uint16_t port_ = 0;
 };
 
 // A port on 127.0.0.1 where nothing listens (bound briefly, then released).
 uint16_t UnusedLoopbackPort();
+
+// True when a Windows build runs under Wine, whose sockets differ from
+// Windows' in a few places the tests name.
+bool RunningUnderWine();
 
 }  // namespace tramex::testnet

@@ -187,6 +187,8 @@ TEST(TcpLineReading, IsOpenAndWaitForDataGiveOneIdleTurnWhenNothingIsPending) {
 }
 
 TEST(TcpLineReading, ResetByThePeerRaisesTheResetTextAndClosesTheConnection) {
+    if (testnet::RunningUnderWine())
+        GTEST_SKIP() << "Wine closes a socket lingering for 0 s with a FIN, not a reset";
     ScriptedServer server([](TestPeer& peer) {
         peer.ReadLine(2000);
         peer.Reset();
