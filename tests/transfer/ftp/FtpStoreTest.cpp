@@ -1,6 +1,8 @@
 // Change of directory and the store sequence against the scripted server:
 // refusals at each step, the final reply, and a data connection that drops.
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 #include <chrono>
 #include <cstdlib>
@@ -184,7 +186,12 @@ TEST_F(FtpDialogue, DataConnectionThatCannotBeOpenedLeavesStorUnread) {
 // send has stalled for the limit and the final reply has not come either.
 TEST_F(FtpDialogue, DataConnectionThatStopsReadingEndsInWriteTimedOut) {
     const std::string path = WriteFile("big.zip", Pattern(48 << 20));
-    for (const bool throughTheTool : {false, true}) {
+#ifdef _WIN32
+    const bool ways[] = {false};  // the tool's run goes through a POSIX shell
+#else
+    const bool ways[] = {false, true};
+#endif
+    for (const bool throughTheTool : ways) {
         SCOPED_TRACE(throughTheTool ? "tramex-ftp-put --timeout 2" : "client");
         testftp::ScriptedFtpServer stalling(8000);
         Queue(stalling, {"220 ready", "200 HOST ok", "331 Password required", "230 in",
@@ -193,6 +200,7 @@ TEST_F(FtpDialogue, DataConnectionThatStopsReadingEndsInWriteTimedOut) {
         Dial(stalling);
         const auto start = std::chrono::steady_clock::now();
         if (throughTheTool) {
+#ifndef _WIN32
             const std::string errors = (folder / "errors.txt").string();
             const int status =
                 std::system((std::string(TRAMEX_BINARY_DIR) +
@@ -203,6 +211,7 @@ TEST_F(FtpDialogue, DataConnectionThatStopsReadingEndsInWriteTimedOut) {
             EXPECT_EQ(WEXITSTATUS(status), 1);
             std::ifstream text(errors);
             EXPECT_EQ(std::string(std::istreambuf_iterator<char>(text), {}), "Write timed out.\n");
+#endif
         } else {
             client.ReadTimeout = 2000;
             client.Connect();
