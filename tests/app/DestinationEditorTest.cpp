@@ -132,6 +132,25 @@ TEST_F(DestinationEditorTest, EditsInsertsAndDeletesAreSavedByF2AndNothingIsGene
     EXPECT_FALSE(window.isNull());
 }
 
+// Typed as the operator types, into whatever has the focus, with the message
+// loop running between keys: the first key of a cell opens its editor, Enter
+// closes it and goes to the next cell.
+TEST_F(DestinationEditorTest, ARowTypedWithEnterLandsInItsColumnsAndF2SavesIt) {
+    testing::QtWarnings warnings;
+    grid->setCurrentIndex(model->index(0, 0));
+    Click("nbInsert");
+    for (const char* cell : {"03", "0", "127.0.0.31", "usr", "pwd", "C3", "dir", "P3", "4"}) {
+        testing::TypeIntoFocus(cell);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::qWait(5);
+    }
+    EXPECT_EQ(grid->currentIndex(), model->index(1, 0));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+    EXPECT_EQ(erp->Destinations(), (Rows{kOriginal[0], kOriginal[1],
+                                         "03|0|127.0.0.31|usr|pwd|C3|dir|P3|4", kOriginal[2]}));
+    EXPECT_EQ(testing::QtWarnings::Take(), Rows{});
+}
+
 TEST_F(DestinationEditorTest, EscapeDropsEveryUnsavedEdit) {
     Type(1, 4, "otra-clave");
     Click("nbInsert");
@@ -235,6 +254,19 @@ TEST_F(DestinationEditorTest, SearchesMoveTheCurrentRow) {
     EXPECT_EQ(model->CurrentRow(), 0);
     EXPECT_FALSE(grid->FindNext("nada"));
     EXPECT_EQ(model->CurrentRow(), 0);
+}
+
+// F2 straight after Enter, before the message loop has run: the cell's text
+// is saved and nothing is left to commit after the save.
+TEST_F(DestinationEditorTest, F2RightAfterEnterSavesTheCellWithoutToolkitWarnings) {
+    testing::QtWarnings warnings;
+    grid->setCurrentIndex(model->index(1, 3));
+    testing::TypeIntoFocus("otro");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+    QTest::qWait(20);
+    EXPECT_EQ(erp->Destinations()[1], "02|0|ftp.dos|otro|k2|C2|entrada/a\xF1o|P2|2");
+    EXPECT_EQ(testing::QtWarnings::Take(), Rows{});
 }
 
 }  // namespace
