@@ -121,6 +121,9 @@ QWidget* Tftramexfamilia::BuildButtonBar() {
     SpeedButton3->setEnabled(false);
     BitBtn3 = Button("BitBtn3", "F9:Configura", bar);
     SpeedButton2 = Button("SpeedButton2", "Esc: Cancelar", bar);
+    // Speed buttons never take the focus: a click on them is not leaving the
+    // field the operator is in (leaving the family field reconnects).
+    for (QPushButton* speed : {SpeedButton3, SpeedButton2}) speed->setFocusPolicy(Qt::NoFocus);
     row->addWidget(SpeedButton3);
     row->addStretch();
     row->addWidget(BitBtn3);

@@ -80,6 +80,28 @@ TEST_F(GenerateRequestTest, TheFirstRowOfTheFamilyFillsTheRunAndTheWindowClosesA
     EXPECT_TRUE(run.modal);
 }
 
+// The button does not take the focus, so clicking it is not leaving the family
+// field, which would reconnect and reset the date and the branch.
+TEST_F(GenerateRequestTest, ClickingGenerateFromTheFamilyRunsWithTheChosenDateAndBranch) {
+    erp->Execute(
+        "INSERT INTO CONFIGURA_LINKFTP VALUES "
+        "('01', 0, 'ftp.zel', 'u', 'k', 'C1', '', 'P1', 1)");
+    InstallFor(*erp, "001");
+    OpenConnected();
+    auto generations = window->generations;
+    ChooseBranch(1);
+    Find<QDateEdit>("EFecIni")->setDate(QDate(2019, 9, 27));
+    auto* family = Find<QLineEdit>("Fami");
+    family->setFocus();
+    QTest::keyClicks(family, "01");
+    QTest::mouseClick(Find<QPushButton>("SpeedButton3"), Qt::LeftButton);
+    EXPECT_EVENTUALLY(window.isNull());
+    ASSERT_EQ(generations->size(), 1u);
+    using namespace std::chrono;
+    EXPECT_EQ(generations->front().parametros.Fecha, year_month_day(2019y / September / 27d));
+    EXPECT_EQ(generations->front().parametros.IdAgencia, "4");
+}
+
 TEST_F(GenerateRequestTest, UnattendedRunKeepsTheCommandLineBranchAndPassesTheFlag) {
     erp->Execute(
         "INSERT INTO CONFIGURA_LINKFTP VALUES "
