@@ -6,11 +6,12 @@
 #include "app/DestinationModel.h"
 #include "app/MessageBox.h"
 #include "app/StatusPanel.h"
+#include "app/Tfcierre.h"
 #include "app/Tftramexfamilia.h"
 #include "common/TextCodec.h"
 #include "data/Tfdm.h"
-#include "app/Tfcierre.h"
 
+#include <QApplication>
 #include <QDateEdit>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -32,6 +33,7 @@ std::string Decoded(const Instantanea& row, const char* field) {
 }  // namespace
 
 void Tftramexfamilia::BitBtn3Click() {
+    if (AdvPanel1->isHidden()) focusBeforeEditor_ = QApplication::focusWidget();
     ForgetOtherDatabase();
     if (!CConfigtramex.Active()) {
         CConfigtramex.Open();
@@ -46,7 +48,7 @@ void Tftramexfamilia::BitBtn3Click() {
 
 void Tftramexfamilia::AdvGlowButton1Click() {
     DBGridEh2->CommitOpenEditor();
-    AdvPanel1->hide();
+    HideEditorPanel();
     if (!CConfigtramex.Active()) return;
     destinations_->PostRow();
     if (CConfigtramex.PendingChanges() == 0) return;
@@ -57,11 +59,18 @@ void Tftramexfamilia::AdvGlowButton1Click() {
 
 void Tftramexfamilia::AdvGlowButton2Click() {
     DBGridEh2->DiscardOpenEditor();
-    AdvPanel1->hide();
+    HideEditorPanel();
     if (!CConfigtramex.Active()) return;
     CConfigtramex.Cancel();
     CConfigtramex.CancelUpdates();
     destinations_->Reload();
+}
+
+// The control the operator was in gets the focus back while the panel still
+// covers the window, so the toolkit does not pass it on to another field.
+void Tftramexfamilia::HideEditorPanel() {
+    if (focusBeforeEditor_ && focusBeforeEditor_->isEnabled()) focusBeforeEditor_->setFocus();
+    AdvPanel1->hide();
 }
 
 void Tftramexfamilia::SpeedButton3Click() {

@@ -242,6 +242,27 @@ TEST_F(DestinationEditorTest, EntryKeepsToTheColumnsWidthAndIntegers) {
     EXPECT_EQ(erp->Destinations()[0], "01|0|" + std::string(60, 'x') + "|u1|k1|C1||P1|<null>");
 }
 
+// F9 is not leaving the family field: no reconnect resets the date behind the
+// panel, the arrow keys move in the grid, and the field has the focus again
+// when the panel closes.
+TEST_F(DestinationEditorTest, F9FromTheFamilyLeavesTheDateAloneAndTheGridTakesTheKeys) {
+    QTest::keyClick(grid, Qt::Key_Escape);
+    auto* date = Find<QDateEdit>("EFecIni");
+    date->setDate(QDate(2019, 9, 27));
+    auto* family = Find<QLineEdit>("Fami");
+    family->setFocus();
+    const int connects = window->Calls("CiaExit");
+    QTest::keyClick(family, Qt::Key_F9);
+    EXPECT_EQ(QApplication::focusWidget(), grid);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(model->CurrentRow(), 2);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(QApplication::focusWidget(), family);
+    EXPECT_EQ(window->Calls("CiaExit"), connects);
+    EXPECT_EQ(date->date(), QDate(2019, 9, 27));
+}
+
 TEST_F(DestinationEditorTest, SearchesMoveTheCurrentRow) {
     grid->setCurrentIndex(model->index(0, 2));
     QTest::keyClicks(Find<QLineEdit>("BuscarEdit"), "FTP.D");
