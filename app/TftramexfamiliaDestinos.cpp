@@ -82,7 +82,7 @@ void Tftramexfamilia::SpeedButton3Click() {
     Parametros.Familia = Fami->text().toStdString();
     CConflink.Close();
     CConflink.SetCommandText(DestinationLookupCommand(Parametros.Familia));
-    CConflink.Open();
+    Panel5->HideIfFails([this] { CConflink.Open(); });
     if (CConflink.IsEmpty()) {
         MessageBox::Inform(kNoDestination);
         Panel5->HideMessage();
