@@ -3,6 +3,7 @@
 #include "app/DestinationGrid.h"
 #include "app/DestinationModel.h"
 #include "app/DiasEdit.h"
+#include "app/FechaEdit.h"
 #include "app/KeyPreview.h"
 #include "app/RecordNavigator.h"
 #include "app/StatusPanel.h"
@@ -97,7 +98,7 @@ QWidget* Tftramexfamilia::BuildOrigenGroup() {
 QWidget* Tftramexfamilia::BuildParametrosGroup() {
     auto* group = new QGroupBox(QString::fromUtf8("Parámetros "));
     auto* form = new QFormLayout(group);
-    EFecIni = Named(new QDateEdit(QDate::currentDate()), "EFecIni");
+    EFecIni = Named(new FechaEdit(QDate::currentDate()), "EFecIni");
     EFecIni->setCalendarPopup(true);
     EFecIni->setDisplayFormat(QLocale::system().dateFormat(QLocale::ShortFormat));
     EFecIni->setEnabled(false);

@@ -229,6 +229,14 @@ TEST_F(MainWindowStartupTest, TabRunsThroughTheGroupsAndLeavingCompanyOrFamilyCo
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget()->objectName(), "EFecIni");
     EXPECT_EQ(window->Calls("CiaExit"), 3);
+    // One Tab leaves the date, whichever of its parts is being edited.
+    const auto focused = [] { return QApplication::focusWidget()->objectName().toStdString(); };
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(focused(), "Dias");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(focused(), "EFecIni");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(focused(), "Cia");
 }
 
 TEST_F(MainWindowStartupTest, SwitchingWindowsIsNotLeavingTheCompanyField) {
