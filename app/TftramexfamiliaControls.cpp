@@ -106,6 +106,8 @@ QWidget* Tftramexfamilia::BuildParametrosGroup() {
     CboAgencia = Named(new QComboBox, "CboAgencia");
     CboAgencia->setEditable(false);
     CboAgencia->setMaxVisibleItems(4);
+    // Styles that open a selection-only list as a menu ignore the four rows.
+    CboAgencia->setStyleSheet("combobox-popup: 0");
     CboAgencia->setEnabled(false);
     Fami = Named(new QLineEdit, "Fami");
     form->addRow("Fecha:", EFecIni);
