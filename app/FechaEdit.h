@@ -9,7 +9,8 @@ namespace tramex {
 
 class FechaEdit : public QDateEdit {
   public:
-    using QDateEdit::QDateEdit;
+    // Shown in the host's short date pattern, with a calendar to pick from.
+    explicit FechaEdit(QDate date, QWidget* parent = nullptr);
 
   protected:
     bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }

@@ -17,7 +17,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -99,8 +98,6 @@ QWidget* Tftramexfamilia::BuildParametrosGroup() {
     auto* group = new QGroupBox(QString::fromUtf8("Parámetros "));
     auto* form = new QFormLayout(group);
     EFecIni = Named(new FechaEdit(QDate::currentDate()), "EFecIni");
-    EFecIni->setCalendarPopup(true);
-    EFecIni->setDisplayFormat(QLocale::system().dateFormat(QLocale::ShortFormat));
     EFecIni->setEnabled(false);
     Dias = Named(new DiasEdit, "Dias");
     CboAgencia = Named(new QComboBox, "CboAgencia");

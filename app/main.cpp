@@ -3,6 +3,7 @@
 #include "app/DemoHooks.h"
 #include "app/Tftramexfamilia.h"
 #include "app/TramexApplication.h"
+#include "app/Translations.h"
 #include "data/Tfdm.h"
 
 #include <QPointer>
@@ -23,6 +24,7 @@ std::vector<std::string> ProgramParameters() {
 
 int main(int argc, char** argv) {
     tramex::TramexApplication application(argc, argv);
+    tramex::InstallSpanishTranslations();
     tramex::Tfdm dataModule;
     tramex::fdm = &dataModule;
 

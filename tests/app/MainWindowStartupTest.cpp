@@ -55,7 +55,18 @@ TEST_F(MainWindowStartupTest, ControlsStartWithTheirCaptionsAndStates) {
         EXPECT_EQ(Find<QPushButton>(name)->text(), caption) << name;
         EXPECT_EQ(Find<QPushButton>(name)->isEnabled(), enabled) << name;
     }
+    const std::pair<const char*, const char*> navigator[] = {
+        {"nbFirst", "Primer registro"},       {"nbPrior", "Registro anterior"},
+        {"nbNext", "Registro siguiente"},     {"nbLast", "\u00daltimo registro"},
+        {"nbInsert", "Insertar registro"},    {"nbDelete", "Eliminar registro"},
+        {"nbCancel", "Cancelar edici\u00f3n"}};
+    for (const auto& [name, hint] : navigator)
+        EXPECT_EQ(window->findChild<QWidget*>(name)->toolTip().toStdString(), hint) << name;
     EXPECT_FALSE(Find<QDateEdit>("EFecIni")->isEnabled());
+    if (QLocale::system().language() == QLocale::C) {  // no regional settings: no English names
+        window->EFecIni->setDate(QDate(2019, 9, 27));
+        EXPECT_EQ(window->EFecIni->text().toStdString(), "2019/09/27");
+    }
     auto* branches = Find<QComboBox>("CboAgencia");
     EXPECT_FALSE(branches->isEnabled());
     EXPECT_EQ(branches->count(), 0);
