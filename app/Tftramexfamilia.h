@@ -126,6 +126,8 @@ class Tftramexfamilia : public QWidget {
     // The "Database" entry the open branch list and destination rows were read from.
     std::string snapshotsDatabase_;
     bool activated_ = false;
+    // A save of the destination rows failed: a discard reads them again.
+    bool destinationsStale_ = false;
     // Where the focus was when the destination editor opened.
     QPointer<QWidget> focusBeforeEditor_;
 };

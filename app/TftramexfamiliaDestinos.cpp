@@ -53,8 +53,11 @@ void Tftramexfamilia::AdvGlowButton1Click() {
     destinations_->PostRow();
     if (CConfigtramex.PendingChanges() == 0) return;
     // A failure raises the database error for the default handler to show;
-    // the edits stay pending for a later save or a discard.
+    // the edits stay pending for a later save or a discard. A row may have
+    // failed because another user changed it: the copy held is then stale.
+    destinationsStale_ = true;
     CConfigtramex.ApplyUpdates(kDestinationTable);
+    destinationsStale_ = false;
 }
 
 void Tftramexfamilia::AdvGlowButton2Click() {
@@ -63,6 +66,11 @@ void Tftramexfamilia::AdvGlowButton2Click() {
     if (!CConfigtramex.Active()) return;
     CConfigtramex.Cancel();
     CConfigtramex.CancelUpdates();
+    if (destinationsStale_) {
+        // Read again at the next F9, so the operator edits the rows as they are now.
+        CConfigtramex.Close();
+        destinationsStale_ = false;
+    }
     destinations_->Reload();
 }
 

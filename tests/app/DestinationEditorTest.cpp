@@ -202,6 +202,16 @@ TEST_F(DestinationEditorTest, ARowChangedMeanwhileFailsTheSave) {
     EXPECT_NE(shown[0].find("changed by another user"), std::string::npos) << shown[0];
     EXPECT_EQ(erp->Destinations()[0], "01|0|ftp.uno|u1|de-otro|C1||P1|1");
     EXPECT_EQ(window->CConfigtramex.PendingChanges(), 1u);
+
+    // Discarding reads the table again: the other user's row can be edited and saved.
+    QTest::keyClick(window, Qt::Key_F9);
+    QTest::keyClick(grid, Qt::Key_Escape);
+    QTest::keyClick(window, Qt::Key_F9);
+    EXPECT_EQ(GridRows()[0], "01|0|ftp.uno|u1|de-otro|C1||P1|1");
+    Type(0, 2, "ftp.mio");
+    QTest::keyClick(grid, Qt::Key_F2);
+    EXPECT_EQ(TakeShownTexts(), Rows{});
+    EXPECT_EQ(erp->Destinations()[0], "01|0|ftp.mio|u1|de-otro|C1||P1|1");
 }
 
 TEST_F(DestinationEditorTest, RowsWithNullsAreFoundForUpdateAndDeleteAndKeepTheirNulls) {
