@@ -172,6 +172,22 @@ TEST_F(MainWindowStartupTest, ConnectOnlyWithServerUserPasswordAndCompany) {
     EXPECT_EQ(Text("Fami"), "");
 }
 
+// A number of days beyond what the edit holds shows as its limit, and the
+// arrows step from there.
+TEST_F(MainWindowStartupTest, HugeNumbersOfDaysShowAsTheEditsLimits) {
+    Install(kFullSettings);
+    Open({"07", "0", "001", "1e30"});
+    auto* days = Find<QAbstractSpinBox>("Dias");
+    EXPECT_EQ(days->text().toStdString(), "2147483647");
+    days->setFocus();
+    QTest::keyClick(days, Qt::Key_Up);
+    EXPECT_EQ(days->text().toStdString(), "2147483647");
+    QTest::keyClick(days, Qt::Key_Down);
+    EXPECT_EQ(days->text().toStdString(), "2147483646");
+    window->Dias->setValue(-1e30);
+    EXPECT_EQ(days->text().toStdString(), "-2147483648");
+}
+
 TEST_F(MainWindowStartupTest, CommandLineDaysInLettersStopBeforeConnecting) {
     Install(kFullSettings);
     Create({"07", "0", "009", "x"});
