@@ -14,10 +14,27 @@
 namespace tramex {
 namespace {
 
+bool IsPlainEnter(const QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    const bool plain = key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier;
+    return plain && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter);
+}
+
 class ColumnDelegate : public QStyledItemDelegate {
   public:
-    ColumnDelegate(DestinationModel* model, QObject* parent)
-        : QStyledItemDelegate(parent), model_(model) {}
+    explicit ColumnDelegate(DestinationGrid* grid)
+        : QStyledItemDelegate(grid), grid_(grid), model_(grid->Model()) {}
+
+    // Enter in an editor takes its text and goes to the next cell here, and
+    // the key ends here: the toolkit would otherwise also hand it on to the
+    // grid and commit once more later, each of them moving on again.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!IsPlainEnter(event)) return QStyledItemDelegate::eventFilter(watched, event);
+        grid_->CommitOpenEditor();
+        grid_->MoveToNextCell();
+        return true;
+    }
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
                           const QModelIndex& index) const override {
@@ -32,6 +49,7 @@ class ColumnDelegate : public QStyledItemDelegate {
     }
 
   private:
+    DestinationGrid* grid_;
     DestinationModel* model_;
 };
 
@@ -41,7 +59,7 @@ DestinationGrid::DestinationGrid(DestinationModel* model, QWidget* parent)
     : QTableView(parent), model_(model) {
     setObjectName("DBGridEh2");
     setModel(model);
-    setItemDelegate(new ColumnDelegate(model, this));
+    setItemDelegate(new ColumnDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                     QAbstractItemView::AnyKeyPressed);
@@ -157,9 +175,7 @@ void DestinationGrid::CancelRow() {
 }
 
 void DestinationGrid::keyPressEvent(QKeyEvent* event) {
-    const bool plain =
-        event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
-    if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+    if (IsPlainEnter(event)) {
         MoveToNextCell();
         return;
     }
@@ -168,17 +184,6 @@ void DestinationGrid::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTableView::keyPressEvent(event);
-}
-
-void DestinationGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
-    // Enter in an editor commits it (and asks for the model's cache to be
-    // submitted); here it also moves on, as Enter does outside an editor.
-    if (hint == QAbstractItemDelegate::SubmitModelCache) {
-        QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
-        MoveToNextCell();
-        return;
-    }
-    QTableView::closeEditor(editor, hint);
 }
 
 }  // namespace tramex

@@ -40,7 +40,6 @@ class DestinationGrid : public QTableView {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
   private:
     void MoveTo(int row, int column);

@@ -4,14 +4,23 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 
 namespace tramex {
 namespace {
 
+// The edit holds a 32-bit whole number; beyond it the nearest limit shows.
+long long ShownDays(double days) {
+    return std::llround(std::clamp(days, double(std::numeric_limits<int32_t>::min()),
+                                   double(std::numeric_limits<int32_t>::max())));
+}
+
 QString DaysText(std::optional<double> days) {
     if (!days) return {};
-    return QString::number(std::llround(*days));
+    return QString::number(ShownDays(*days));
 }
 
 }  // namespace
@@ -28,7 +37,7 @@ void DiasEdit::setValue(std::optional<double> days) {
 
 void DiasEdit::stepBy(int steps) {
     TakeTypedText();
-    setValue(std::llround(value_.value_or(0)) + steps);
+    setValue(ShownDays(value_.value_or(0)) + steps);
 }
 
 QValidator::State DiasEdit::validate(QString& input, int&) const {

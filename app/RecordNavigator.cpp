@@ -16,13 +16,13 @@ RecordNavigator::RecordNavigator(DestinationGrid* grid, QWidget* parent)
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(2);
-    AddButton("nbFirst", "|<", "First record", [](DestinationGrid& g) { g.First(); });
-    AddButton("nbPrior", "<", "Prior record", [](DestinationGrid& g) { g.Prior(); });
-    AddButton("nbNext", ">", "Next record", [](DestinationGrid& g) { g.Next(); });
-    AddButton("nbLast", ">|", "Last record", [](DestinationGrid& g) { g.Last(); });
-    AddButton("nbInsert", "+", "Insert record", [](DestinationGrid& g) { g.InsertRow(); });
-    AddButton("nbDelete", "-", "Delete record", nullptr);
-    AddButton("nbCancel", "X", "Cancel edit", [](DestinationGrid& g) { g.CancelRow(); });
+    AddButton("nbFirst", "|<", "Primer registro", [](DestinationGrid& g) { g.First(); });
+    AddButton("nbPrior", "<", "Registro anterior", [](DestinationGrid& g) { g.Prior(); });
+    AddButton("nbNext", ">", "Registro siguiente", [](DestinationGrid& g) { g.Next(); });
+    AddButton("nbLast", ">|", "Último registro", [](DestinationGrid& g) { g.Last(); });
+    AddButton("nbInsert", "+", "Insertar registro", [](DestinationGrid& g) { g.InsertRow(); });
+    AddButton("nbDelete", "-", "Eliminar registro", nullptr);
+    AddButton("nbCancel", "X", "Cancelar edición", [](DestinationGrid& g) { g.CancelRow(); });
     row->addStretch();
 }
 

@@ -15,6 +15,18 @@ class StatusPanel : public QLabel {
     // step that follows blocks the message loop, so no paint would come.
     void ShowMessage(const std::string& text);
     void HideMessage();
+    // Runs one step of the routine that showed the message. When the step
+    // fails the message goes before its error is shown, so that the fields
+    // under the panel can be read and corrected.
+    template <typename Step>
+    void HideIfFails(Step&& step) {
+        try {
+            step();
+        } catch (...) {
+            HideMessage();
+            throw;
+        }
+    }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -21,6 +21,7 @@
 #include "session/SettingsFile.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -174,9 +175,12 @@ bool Tftramexfamilia::event(QEvent* event) {
 bool Tftramexfamilia::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut && (watched == Cia || watched == Fami)) {
         // Focus leaving with the whole window (another program, a popup or a
-        // box) is not leaving the field.
+        // box) is not leaving the field, nor is the destination editor (F9)
+        // opening over it.
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) CiaExit();
+        const bool intoEditor = AdvPanel1->isAncestorOf(QApplication::focusWidget());
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !intoEditor)
+            CiaExit();
     }
     if (event->type() == QEvent::KeyPress && watched == CboAgencia && IsTyped(event) &&
         !CboAgencia->view()->isVisible()) {

@@ -7,6 +7,7 @@
 #include "platform/Registry.h"
 #include "session/ParametrosEnvio.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
@@ -116,6 +117,7 @@ class Tftramexfamilia : public QWidget {
     void LlenarAgencias();
     void ForgetOtherDatabase();
     void CopyDestination();
+    void HideEditorPanel();
     void SetTabOrder();
     void WireHandlers();
     void CentreOnDesktop();
@@ -128,6 +130,10 @@ class Tftramexfamilia : public QWidget {
     // The "Database" entry the open branch list and destination rows were read from.
     std::string snapshotsDatabase_;
     bool activated_ = false;
+    // A save of the destination rows failed: a discard reads them again.
+    bool destinationsStale_ = false;
+    // Where the focus was when the destination editor opened.
+    QPointer<QWidget> focusBeforeEditor_;
 };
 
 // The program's one main window, set by start-up.

@@ -3,6 +3,7 @@
 #include "app/DestinationGrid.h"
 #include "app/DestinationModel.h"
 #include "app/DiasEdit.h"
+#include "app/FechaEdit.h"
 #include "app/KeyPreview.h"
 #include "app/RecordNavigator.h"
 #include "app/StatusPanel.h"
@@ -16,7 +17,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -97,14 +97,14 @@ QWidget* Tftramexfamilia::BuildOrigenGroup() {
 QWidget* Tftramexfamilia::BuildParametrosGroup() {
     auto* group = new QGroupBox(QString::fromUtf8("Parámetros "));
     auto* form = new QFormLayout(group);
-    EFecIni = Named(new QDateEdit(QDate::currentDate()), "EFecIni");
-    EFecIni->setCalendarPopup(true);
-    EFecIni->setDisplayFormat(QLocale::system().dateFormat(QLocale::ShortFormat));
+    EFecIni = Named(new FechaEdit(QDate::currentDate()), "EFecIni");
     EFecIni->setEnabled(false);
     Dias = Named(new DiasEdit, "Dias");
     CboAgencia = Named(new QComboBox, "CboAgencia");
     CboAgencia->setEditable(false);
     CboAgencia->setMaxVisibleItems(4);
+    // Styles that open a selection-only list as a menu ignore the four rows.
+    CboAgencia->setStyleSheet("combobox-popup: 0");
     CboAgencia->setEnabled(false);
     Fami = Named(new QLineEdit, "Fami");
     form->addRow("Fecha:", EFecIni);
@@ -121,6 +121,9 @@ QWidget* Tftramexfamilia::BuildButtonBar() {
     SpeedButton3->setEnabled(false);
     BitBtn3 = Button("BitBtn3", "F9:Configura", bar);
     SpeedButton2 = Button("SpeedButton2", "Esc: Cancelar", bar);
+    // Speed buttons never take the focus: a click on them is not leaving the
+    // field the operator is in (leaving the family field reconnects).
+    for (QPushButton* speed : {SpeedButton3, SpeedButton2}) speed->setFocusPolicy(Qt::NoFocus);
     row->addWidget(SpeedButton3);
     row->addStretch();
     row->addWidget(BitBtn3);

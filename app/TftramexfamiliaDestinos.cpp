@@ -12,6 +12,7 @@
 #include "common/TextCodec.h"
 #include "data/Tfdm.h"
 
+#include <QApplication>
 #include <QDateEdit>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -33,6 +34,7 @@ std::string Decoded(const Instantanea& row, const char* field) {
 }  // namespace
 
 void Tftramexfamilia::BitBtn3Click() {
+    if (AdvPanel1->isHidden()) focusBeforeEditor_ = QApplication::focusWidget();
     ForgetOtherDatabase();
     if (!CConfigtramex.Active()) {
         CConfigtramex.Open();
@@ -47,22 +49,37 @@ void Tftramexfamilia::BitBtn3Click() {
 
 void Tftramexfamilia::AdvGlowButton1Click() {
     DBGridEh2->CommitOpenEditor();
-    AdvPanel1->hide();
+    HideEditorPanel();
     if (!CConfigtramex.Active()) return;
     destinations_->PostRow();
     if (CConfigtramex.PendingChanges() == 0) return;
     // A failure raises the database error for the default handler to show;
-    // the edits stay pending for a later save or a discard.
+    // the edits stay pending for a later save or a discard. A row may have
+    // failed because another user changed it: the copy held is then stale.
+    destinationsStale_ = true;
     CConfigtramex.ApplyUpdates(kDestinationTable);
+    destinationsStale_ = false;
 }
 
 void Tftramexfamilia::AdvGlowButton2Click() {
     DBGridEh2->DiscardOpenEditor();
-    AdvPanel1->hide();
+    HideEditorPanel();
     if (!CConfigtramex.Active()) return;
     CConfigtramex.Cancel();
     CConfigtramex.CancelUpdates();
+    if (destinationsStale_) {
+        // Read again at the next F9, so the operator edits the rows as they are now.
+        CConfigtramex.Close();
+        destinationsStale_ = false;
+    }
     destinations_->Reload();
+}
+
+// The control the operator was in gets the focus back while the panel still
+// covers the window, so the toolkit does not pass it on to another field.
+void Tftramexfamilia::HideEditorPanel() {
+    if (focusBeforeEditor_ && focusBeforeEditor_->isEnabled()) focusBeforeEditor_->setFocus();
+    AdvPanel1->hide();
 }
 
 void Tftramexfamilia::SpeedButton3Click() {
@@ -74,7 +91,7 @@ void Tftramexfamilia::SpeedButton3Click() {
     Parametros.Familia = Fami->text().toStdString();
     CConflink.Close();
     CConflink.SetCommandText(DestinationLookupCommand(Parametros.Familia));
-    CConflink.Open();
+    Panel5->HideIfFails([this] { CConflink.Open(); });
     if (CConflink.IsEmpty()) {
         MessageBox::Inform(kNoDestination);
         Panel5->HideMessage();

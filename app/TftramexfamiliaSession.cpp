@@ -33,7 +33,7 @@ void Tftramexfamilia::CiaExit() {
     quintor.SetEntry("Database", Text(Servidor) + "/datos/" + Text(Cia) + "/quintor.fdb");
     quintor.SetEntry("User_Name", Text(Tusua));
     quintor.SetEntry("password", Text(TClave));
-    quintor.Open();
+    Panel5->HideIfFails([&quintor] { quintor.Open(); });
 
     EFecIni->setEnabled(true);
     EFecIni->setDate(QDate::currentDate());

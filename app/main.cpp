@@ -5,6 +5,7 @@
 #include "app/ErrorHandler.h"
 #include "app/Tftramexfamilia.h"
 #include "app/TramexApplication.h"
+#include "app/Translations.h"
 #include "common/Interruption.h"
 #include "data/Tfdm.h"
 #include "export/RunLog.h"
@@ -14,6 +15,10 @@
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
+
+#include <chrono>
+#include <cstdlib>
+#include <future>
 
 namespace {
 
@@ -42,6 +47,24 @@ void WatchForStopRequests(QCoreApplication& application) {
                      [] { tramex::interruption::Request("fin de sesión"); });
 }
 
+constexpr std::chrono::seconds kDetachLimit{3};
+
+// Detaches on a worker and waits up to limit; false when it did not return
+// in time (logged).
+bool DetachWithin(tramex::Connection& connection, std::chrono::seconds limit) {
+    auto detach = std::async(std::launch::async, [&connection] {
+        try {
+            connection.Close();
+        } catch (const std::exception& error) {
+            tramex::runlog::Write(std::string("al desconectar la base de datos: ") + error.what());
+        }
+    });
+    if (detach.wait_for(limit) == std::future_status::ready) return true;
+    tramex::runlog::Write("la base de datos no se desconectó en " + std::to_string(limit.count()) +
+                          " s; el programa termina igual");
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,6 +76,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationVersion(TRAMEX_VERSION);
     QElapsedTimer running;
     running.start();
+    tramex::InstallSpanishTranslations();
     tramex::Tfdm dataModule;
     tramex::fdm = &dataModule;
 
@@ -71,13 +95,13 @@ int main(int argc, char** argv) {
     application.exec();
     delete window;  // before the data module it may still refer to
     tramex::fdm = nullptr;
-    try {
-        dataModule.Quintor.Close();
-    } catch (const std::exception& error) {
-        tramex::runlog::Write(std::string("al desconectar la base de datos: ") + error.what());
-    }
     const int status = tramex::outcome::ExitCode();
+    const bool detached = DetachWithin(dataModule.Quintor, kDetachLimit);
     tramex::runlog::Write("fin: estado " + std::to_string(status) + ", " +
                           std::to_string(running.elapsed() / 1000.0).substr(0, 6) + " s");
+    // A detach that does not come back must not keep a scheduled run alive:
+    // the engine's files are consistent on disk at every moment, and the
+    // system closes them with the process.
+    if (!detached) std::_Exit(status);
     return status;
 }

@@ -31,6 +31,17 @@ constexpr const char* kDefaultLibrary = "libfbclient.so.2";
 constexpr unsigned kDialect = 3;
 
 // Sets the connection state for the length of one call.
+// Marks the connection's statement as running for the length of one call.
+template <typename Impl>
+class RunningScope {
+  public:
+    explicit RunningScope(Impl& impl) : impl_(impl) { impl_.SetStatementRunning(true); }
+    ~RunningScope() { impl_.SetStatementRunning(false); }
+
+  private:
+    Impl& impl_;
+};
+
 class StateScope {
   public:
     StateScope(ConnectionState& state, ConnectionState during, ConnectionState after)
@@ -56,12 +67,15 @@ struct Connection::Impl {
     // Guards the attachment against a cancel from the stop watcher's thread.
     std::mutex attachmentMutex;
     int stopListener = 0;
+    // True while a statement runs. A cancel sent to an idle attachment stays
+    // pending and the engine then stalls in the detach that ends the run.
+    bool statementRunning = false;
 
     // Called on the stop watcher's thread: breaks off the statement the main
     // thread is waiting for (a long procedure before its first row).
     void CancelRunningStatement() {
         std::lock_guard lock(attachmentMutex);
-        if (!attachment || !master) return;
+        if (!attachment || !master || !statementRunning) return;
         try {
             fb::Status status(master);
             attachment->cancelOperation(status.Get(), fb_cancel_raise);
@@ -73,6 +87,11 @@ struct Connection::Impl {
     void ListenForStop() {
         if (stopListener == 0)
             stopListener = interruption::OnRequest([this] { CancelRunningStatement(); });
+    }
+
+    void SetStatementRunning(bool running) {
+        std::lock_guard lock(attachmentMutex);
+        statementRunning = running;
     }
 
     void StopListening() {
@@ -190,6 +209,7 @@ void Connection::ExecuteDdl(const std::string& sql) { ExecuteDdl(sql, {}); }
 void Connection::ExecuteDdl(const std::string& sql, const std::vector<SqlParameter>& parameters) {
     Open();
     StateScope scope(impl_->state, ConnectionState::Executing, ConnectionState::Open);
+    RunningScope running(*impl_);
     try {
         fb::Status status(impl_->master);
         auto transaction = impl_->StartTransaction(status.Get());
@@ -203,6 +223,7 @@ void Connection::ExecuteDdl(const std::string& sql, const std::vector<SqlParamet
 void Connection::Query(const std::string& sql, ResultSink& sink) {
     Open();
     StateScope scope(impl_->state, ConnectionState::Executing, ConnectionState::Open);
+    RunningScope running(*impl_);
     try {
         fb::Status status(impl_->master);
         auto transaction = impl_->StartTransaction(status.Get());
@@ -231,6 +252,7 @@ void Connection::Query(const std::string& sql, ResultSink& sink) {
 void Connection::ExecuteRowBatch(const std::vector<RowStatement>& statements) {
     Open();
     StateScope scope(impl_->state, ConnectionState::Executing, ConnectionState::Open);
+    RunningScope running(*impl_);
     fb::Status status(impl_->master);
     fb::Ref<ITransaction> transaction;
     std::string current = "Start transaction";

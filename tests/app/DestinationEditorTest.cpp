@@ -132,6 +132,25 @@ TEST_F(DestinationEditorTest, EditsInsertsAndDeletesAreSavedByF2AndNothingIsGene
     EXPECT_FALSE(window.isNull());
 }
 
+// Typed as the operator types, into whatever has the focus, with the message
+// loop running between keys: the first key of a cell opens its editor, Enter
+// closes it and goes to the next cell.
+TEST_F(DestinationEditorTest, ARowTypedWithEnterLandsInItsColumnsAndF2SavesIt) {
+    testing::QtWarnings warnings;
+    grid->setCurrentIndex(model->index(0, 0));
+    Click("nbInsert");
+    for (const char* cell : {"03", "0", "127.0.0.31", "usr", "pwd", "C3", "dir", "P3", "4"}) {
+        testing::TypeIntoFocus(cell);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::qWait(5);
+    }
+    EXPECT_EQ(grid->currentIndex(), model->index(1, 0));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+    EXPECT_EQ(erp->Destinations(), (Rows{kOriginal[0], kOriginal[1],
+                                         "03|0|127.0.0.31|usr|pwd|C3|dir|P3|4", kOriginal[2]}));
+    EXPECT_EQ(testing::QtWarnings::Take(), Rows{});
+}
+
 TEST_F(DestinationEditorTest, EscapeDropsEveryUnsavedEdit) {
     Type(1, 4, "otra-clave");
     Click("nbInsert");
@@ -183,6 +202,16 @@ TEST_F(DestinationEditorTest, ARowChangedMeanwhileFailsTheSave) {
     EXPECT_NE(shown[0].find("changed by another user"), std::string::npos) << shown[0];
     EXPECT_EQ(erp->Destinations()[0], "01|0|ftp.uno|u1|de-otro|C1||P1|1");
     EXPECT_EQ(window->CConfigtramex.PendingChanges(), 1u);
+
+    // Discarding reads the table again: the other user's row can be edited and saved.
+    QTest::keyClick(window, Qt::Key_F9);
+    QTest::keyClick(grid, Qt::Key_Escape);
+    QTest::keyClick(window, Qt::Key_F9);
+    EXPECT_EQ(GridRows()[0], "01|0|ftp.uno|u1|de-otro|C1||P1|1");
+    Type(0, 2, "ftp.mio");
+    QTest::keyClick(grid, Qt::Key_F2);
+    EXPECT_EQ(TakeShownTexts(), Rows{});
+    EXPECT_EQ(erp->Destinations()[0], "01|0|ftp.mio|u1|de-otro|C1||P1|1");
 }
 
 TEST_F(DestinationEditorTest, RowsWithNullsAreFoundForUpdateAndDeleteAndKeepTheirNulls) {
@@ -223,6 +252,27 @@ TEST_F(DestinationEditorTest, EntryKeepsToTheColumnsWidthAndIntegers) {
     EXPECT_EQ(erp->Destinations()[0], "01|0|" + std::string(60, 'x') + "|u1|k1|C1||P1|<null>");
 }
 
+// F9 is not leaving the family field: no reconnect resets the date behind the
+// panel, the arrow keys move in the grid, and the field has the focus again
+// when the panel closes.
+TEST_F(DestinationEditorTest, F9FromTheFamilyLeavesTheDateAloneAndTheGridTakesTheKeys) {
+    QTest::keyClick(grid, Qt::Key_Escape);
+    auto* date = Find<QDateEdit>("EFecIni");
+    date->setDate(QDate(2019, 9, 27));
+    auto* family = Find<QLineEdit>("Fami");
+    family->setFocus();
+    const int connects = window->Calls("CiaExit");
+    QTest::keyClick(family, Qt::Key_F9);
+    EXPECT_EQ(QApplication::focusWidget(), grid);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(model->CurrentRow(), 2);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(QApplication::focusWidget(), family);
+    EXPECT_EQ(window->Calls("CiaExit"), connects);
+    EXPECT_EQ(date->date(), QDate(2019, 9, 27));
+}
+
 TEST_F(DestinationEditorTest, SearchesMoveTheCurrentRow) {
     grid->setCurrentIndex(model->index(0, 2));
     QTest::keyClicks(Find<QLineEdit>("BuscarEdit"), "FTP.D");
@@ -235,6 +285,19 @@ TEST_F(DestinationEditorTest, SearchesMoveTheCurrentRow) {
     EXPECT_EQ(model->CurrentRow(), 0);
     EXPECT_FALSE(grid->FindNext("nada"));
     EXPECT_EQ(model->CurrentRow(), 0);
+}
+
+// F2 straight after Enter, before the message loop has run: the cell's text
+// is saved and nothing is left to commit after the save.
+TEST_F(DestinationEditorTest, F2RightAfterEnterSavesTheCellWithoutToolkitWarnings) {
+    testing::QtWarnings warnings;
+    grid->setCurrentIndex(model->index(1, 3));
+    testing::TypeIntoFocus("otro");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+    QTest::qWait(20);
+    EXPECT_EQ(erp->Destinations()[1], "02|0|ftp.dos|otro|k2|C2|entrada/a\xF1o|P2|2");
+    EXPECT_EQ(testing::QtWarnings::Take(), Rows{});
 }
 
 }  // namespace

@@ -102,13 +102,24 @@ TEST_F(MainWindowKeysTest, ButtonsRunTheirHandlers) {
 
 TEST_F(MainWindowKeysTest, BranchSelectorOpensOnTypingAndReportsOperatorChoicesOnly) {
     auto* branches = Find<QComboBox>("CboAgencia");
-    branches->addItems({"Todas...", "Central", "Norte"});
+    branches->addItems({"Todas...", "Central", "Este", "Oeste", "Puerto", "Sur", "Norte"});
     branches->setCurrentIndex(1);  // filling and selecting in code is not a change
     EXPECT_EQ(window->Calls("CboAgenciaChange"), 0);
     branches->setEnabled(true);
     branches->setFocus();
     QTest::keyClick(branches, Qt::Key_N);
     EXPECT_EVENTUALLY(branches->view()->isVisible());
+    // The list shows four rows at a time.
+    QAbstractItemView* list = branches->view();
+    const auto rowsShown = [&] {
+        int shown = 0;
+        for (int row = 0; row < branches->count(); ++row) {
+            const QRect cell = list->visualRect(list->model()->index(row, 0));
+            shown += cell.isValid() && list->viewport()->rect().contains(cell);
+        }
+        return shown;
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rowsShown() == 4; }, 500)) << rowsShown() << " rows";
     branches->hidePopup();
     QTest::keyClick(branches, Qt::Key_Down);
     EXPECT_EQ(window->Calls("CboAgenciaChange"), 1);

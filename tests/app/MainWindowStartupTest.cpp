@@ -55,7 +55,18 @@ TEST_F(MainWindowStartupTest, ControlsStartWithTheirCaptionsAndStates) {
         EXPECT_EQ(Find<QPushButton>(name)->text(), caption) << name;
         EXPECT_EQ(Find<QPushButton>(name)->isEnabled(), enabled) << name;
     }
+    const std::pair<const char*, const char*> navigator[] = {
+        {"nbFirst", "Primer registro"},       {"nbPrior", "Registro anterior"},
+        {"nbNext", "Registro siguiente"},     {"nbLast", "\u00daltimo registro"},
+        {"nbInsert", "Insertar registro"},    {"nbDelete", "Eliminar registro"},
+        {"nbCancel", "Cancelar edici\u00f3n"}};
+    for (const auto& [name, hint] : navigator)
+        EXPECT_EQ(window->findChild<QWidget*>(name)->toolTip().toStdString(), hint) << name;
     EXPECT_FALSE(Find<QDateEdit>("EFecIni")->isEnabled());
+    if (QLocale::system().language() == QLocale::C) {  // no regional settings: no English names
+        window->EFecIni->setDate(QDate(2019, 9, 27));
+        EXPECT_EQ(window->EFecIni->text().toStdString(), "2019/09/27");
+    }
     auto* branches = Find<QComboBox>("CboAgencia");
     EXPECT_FALSE(branches->isEnabled());
     EXPECT_EQ(branches->count(), 0);
@@ -161,6 +172,22 @@ TEST_F(MainWindowStartupTest, ConnectOnlyWithServerUserPasswordAndCompany) {
     EXPECT_EQ(Text("Fami"), "");
 }
 
+// A number of days beyond what the edit holds shows as its limit, and the
+// arrows step from there.
+TEST_F(MainWindowStartupTest, HugeNumbersOfDaysShowAsTheEditsLimits) {
+    Install(kFullSettings);
+    Open({"07", "0", "001", "1e30"});
+    auto* days = Find<QAbstractSpinBox>("Dias");
+    EXPECT_EQ(days->text().toStdString(), "2147483647");
+    days->setFocus();
+    QTest::keyClick(days, Qt::Key_Up);
+    EXPECT_EQ(days->text().toStdString(), "2147483647");
+    QTest::keyClick(days, Qt::Key_Down);
+    EXPECT_EQ(days->text().toStdString(), "2147483646");
+    window->Dias->setValue(-1e30);
+    EXPECT_EQ(days->text().toStdString(), "-2147483648");
+}
+
 TEST_F(MainWindowStartupTest, CommandLineDaysInLettersStopBeforeConnecting) {
     Install(kFullSettings);
     Create({"07", "0", "009", "x"});
@@ -229,6 +256,14 @@ TEST_F(MainWindowStartupTest, TabRunsThroughTheGroupsAndLeavingCompanyOrFamilyCo
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget()->objectName(), "EFecIni");
     EXPECT_EQ(window->Calls("CiaExit"), 3);
+    // One Tab leaves the date, whichever of its parts is being edited.
+    const auto focused = [] { return QApplication::focusWidget()->objectName().toStdString(); };
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(focused(), "Dias");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(focused(), "EFecIni");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(focused(), "Cia");
 }
 
 TEST_F(MainWindowStartupTest, SwitchingWindowsIsNotLeavingTheCompanyField) {

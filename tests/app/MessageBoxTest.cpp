@@ -2,6 +2,7 @@
 // texts, the trace on standard error, the test seam and a real modal box.
 #include "app/BoxTexts.h"
 #include "app/MessageBox.h"
+#include "app/Translations.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -104,6 +105,26 @@ TEST_F(MessageBoxTest, RealBoxIsModalAndWaitsForItsButton) {
     EXPECT_EQ(icon, QMessageBox::NoIcon);
     EXPECT_EQ(format, Qt::PlainText);
     EXPECT_EQ(buttons, 1);
+}
+
+// The catalogue the build puts next to the program, found after a folder
+// without one; then the delete question as the operator sees it.
+TEST_F(MessageBoxTest, WithTheSpanishCatalogueTheButtonsSpeakSpanish) {
+    EXPECT_FALSE(InstallSpanishTranslations({"/nonexistent"}));
+    ASSERT_TRUE(InstallSpanishTranslations({"/nonexistent", TRAMEX_BINARY_DIR "/translations"}));
+    MessageBox::setAutoAnswer(false);
+    QStringList seen;
+    QTimer::singleShot(50, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seen << box->text() << box->button(QMessageBox::Ok)->text()
+             << box->button(QMessageBox::Cancel)->text();
+        box->button(QMessageBox::Cancel)->click();
+    });
+    EXPECT_EQ(MessageBox::Ask(QMessageBox::Question, "Delete record?",
+                              QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok),
+              QMessageBox::Cancel);
+    EXPECT_EQ(seen, QStringList({"Delete record?", "Aceptar", "Cancelar"}));
 }
 
 }  // namespace

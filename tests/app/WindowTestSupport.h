@@ -108,6 +108,33 @@ class ObservedWindow : public Tftramexfamilia {
     }
 };
 
+// Types text key by key into whatever has the focus, as a keyboard does.
+inline void TypeIntoFocus(const char* text) {
+    for (const char* key = text; *key; ++key) QTest::keyClick(QApplication::focusWidget(), *key);
+}
+
+// The toolkit's warnings while it lives, instead of on standard error.
+class QtWarnings {
+  public:
+    QtWarnings() { previous_ = qInstallMessageHandler(&QtWarnings::Collect); }
+    ~QtWarnings() { qInstallMessageHandler(previous_); }
+    static std::vector<std::string> Take() {
+        std::vector<std::string> taken;
+        taken.swap(Collected());
+        return taken;
+    }
+
+  private:
+    static std::vector<std::string>& Collected() {
+        static std::vector<std::string> messages;
+        return messages;
+    }
+    static void Collect(QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type != QtDebugMsg && type != QtInfoMsg) Collected().push_back(message.toStdString());
+    }
+    QtMessageHandler previous_;
+};
+
 inline std::string CrLfLines(std::initializer_list<const char*> lines) {
     std::string text;
     for (const char* line : lines) text += std::string(line) + "\r\n";
