@@ -106,8 +106,10 @@ XDG_CONFIG_DIRS=$demo_dir/xdg QT_QPA_PLATFORM=offscreen \
     timeout --kill-after=5 "$limit_seconds" "$build_dir/tramex" "${parameters[@]}" || status=$?
 if [ "$status" -ne 0 ]; then
     [ "$status" -eq 124 ] && say "the program did not end within $limit_seconds s (an error box waits)"
-    say "export failed: program status $status"
+    say "export failed: program status $status (README: exit status); run log: $install_dir/tramex.log"
+    tail -n 20 "$install_dir/tramex.log" >&2 || true
     exit 1
 fi
 say "program ended with status 0"
+say "run log:             $install_dir/tramex.log"
 show_result
