@@ -84,8 +84,6 @@ class TFtpClient : public TTcpConnection {
     const std::string& SystemDescription() const { return systemDescription_; }
     const std::string& ServerUtcOffset() const { return serverUtcOffset_; }
     const FtpCapabilities& Capabilities() const { return capabilities_; }
-    // What the control connection's TLS agreed (empty texts without TLS).
-    TlsSummary TlsDetails() const { return TTcpConnection::TlsDetails(); }
     // Whether the last data connection resumed the control connection's session.
     bool LastDataTlsResumed() const { return lastDataTlsResumed_; }
 
