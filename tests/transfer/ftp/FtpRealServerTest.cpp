@@ -204,7 +204,8 @@ TEST_P(RealFtpServer, FtpPutToolUploadsIntoTheDirectoryAndReportsRefusals) {
 }
 
 // The self-signed certificate is trusted only through its pin, and the
-// failures name the host and, for a pin that does not match, both prints.
+// failures name the host and, for a pin that does not match, both prints; a
+// pin that is no SHA-256 fingerprint fails before anything is trusted.
 TEST_P(RealFtpServer, SelfSignedCertificateIsTrustedOnlyWithItsPin) {
     if (!GetParam().Tls) GTEST_SKIP() << "a server in clear has no certificate";
     const std::string pin = client.PinnedFingerprint;
@@ -214,7 +215,8 @@ TEST_P(RealFtpServer, SelfSignedCertificateIsTrustedOnlyWithItsPin) {
         {wrongPin, "El certificado del servidor 127.0.0.1 no es de confianza (huella " + pin +
                        ", se esperaba " + wrongPin + ")"},
         {pin, ""},
-        {Lowered(pin), ""}};  // as an operator may copy it
+        {Lowered(pin), ""},  // as an operator may copy it
+        {"sha256:AB12", "Huella no válida (se espera sha256:HEX): sha256:AB12"}};
     for (const auto& [pinned, failure] : cases) {
         SCOPED_TRACE(pinned);
         client.PinnedFingerprint = pinned;
@@ -223,7 +225,7 @@ TEST_P(RealFtpServer, SelfSignedCertificateIsTrustedOnlyWithItsPin) {
             EXPECT_EQ(failure, "");
             EXPECT_EQ(client.TlsDetails().Fingerprint, pin);
             client.Disconnect();
-        } catch (const EUntrustedCertificate& error) {
+        } catch (const ETlsError& error) {
             EXPECT_EQ(error.what(), failure);
         }
         EXPECT_FALSE(client.IsConnected());
