@@ -5,6 +5,7 @@
 #include "common/Interruption.h"
 #include "export/DataDirectoryLock.h"
 #include "export/ExtractRun.h"
+#include "export/FtpServerSetting.h"
 #include "export/ReportCommands.h"
 #include "export/RunArchive.h"
 #include "export/RunLog.h"
@@ -158,6 +159,12 @@ void TraceDialogue(TFtpClient& ftp, std::string& step) {
     ftp.ReplyReceived = [](int code) { runlog::Write("FTP < " + std::to_string(code)); };
 }
 
+// What protected the upload, so a run log shows which certificate was trusted.
+void LogTls(const TlsSummary& tls) {
+    runlog::Write("FTP cifrado con " + tls.Version + ", " + tls.Cipher + ", certificado " +
+                  tls.Fingerprint);
+}
+
 std::string UploadContext(const ParametrosEnvio& run, const TFtpClient& ftp,
                           const std::string& step) {
     return "Error subiendo " + ArchiveName(run) + " a " + run.ServidorFtp + ":" +
@@ -167,7 +174,10 @@ std::string UploadContext(const ParametrosEnvio& run, const TFtpClient& ftp,
 ExitStatus Upload(const ParametrosEnvio& run, TFtpClient& ftp, RunDisplay& display,
                   const RunOptions& options) {
     ftp.UploadWithTemporaryName = options.subirConNombreTemporal;
-    ftp.Host = run.ServidorFtp;
+    const FtpServerSetting server = ReadFtpServerSetting(run.ServidorFtp, options.huellasFtps);
+    ftp.Host = server.Host;
+    ftp.UseTls = server.Tls;
+    ftp.PinnedFingerprint = server.PinnedFingerprint;
     ftp.Username = run.UsuarioFtp;
     ftp.Password = run.ClaveFtp;
     const std::string archivePath = ArchivePath(run);
@@ -198,6 +208,7 @@ ExitStatus Upload(const ParametrosEnvio& run, TFtpClient& ftp, RunDisplay& displ
             display.Inform(kFtpConnectFailedMessage);
             return ExitStatus::Ftp;
         }
+        if (ftp.UsesTls()) LogTls(ftp.TlsDetails());
         if (!run.UbicaDoc.empty()) ftp.ChangeDirectory(run.UbicaDoc);
         ftp.StoreFile(archivePath, ArchiveName(run), false, 0);
     } catch (const std::exception& error) {

@@ -54,6 +54,14 @@ class TFtpClient : public TTcpConnection {
     // is renamed to the remote name once the server confirmed it, so a cut
     // upload never sits under the final name. Appends go straight on.
     bool UploadWithTemporaryName = false;
+    // Explicit TLS: after the greeting (and HOST) the client asks for TLS and
+    // sends the login and every file only under it; a server that refuses
+    // fails the connect before the user name crosses.
+    bool UseTls = false;
+    // "sha256:HEX": with TLS, a certificate is trusted only with this SHA-256
+    // fingerprint (for servers with a certificate of their own making). Empty:
+    // the system's trust store and the host name decide.
+    std::string PinnedFingerprint;
 
     // Observers, for a log of the dialogue: each command as sent, with the
     // argument of PASS, ACCT and XAUT replaced by "****", and each reply's code.
@@ -76,6 +84,8 @@ class TFtpClient : public TTcpConnection {
     const std::string& SystemDescription() const { return systemDescription_; }
     const std::string& ServerUtcOffset() const { return serverUtcOffset_; }
     const FtpCapabilities& Capabilities() const { return capabilities_; }
+    // Whether the last data connection resumed the control connection's session.
+    bool LastDataTlsResumed() const { return lastDataTlsResumed_; }
 
   private:
     // Command exchange and reply reading (FtpClient.cpp).
@@ -95,6 +105,9 @@ class TFtpClient : public TTcpConnection {
     void ReadSystem();
     void SendSiteZoneWhenWanted();
     void SendType();
+    void StartControlTls();
+    void ProtectDataConnections();
+    TlsSettings TlsSettingsForHost() const;
     void AbandonConnection(bool greetingAccepted);
 
     // Login and features (FtpClientLogin.cpp).
@@ -115,6 +128,7 @@ class TFtpClient : public TTcpConnection {
     void RequireSafeSettings() const;
 
     bool everConnected_ = false;
+    bool lastDataTlsResumed_ = false;
     TFtpReply lastReply_;
     TFtpReply greeting_;
     TFtpReply loginMessage_;

@@ -32,6 +32,7 @@ void TFtpClient::ConnectFromStart(bool sendHost) {
             ConnectFromStart(false);
             return;
         }
+        if (UseTls) StartControlTls();
         if (AutoLogin) RunLoggedInSetup();
     } catch (...) {
         AbandonConnection(greetingAccepted);
@@ -45,6 +46,22 @@ void TFtpClient::RequireSafeSettings() const {
     for (const std::string* setting : {&Host, &HostArgument, &Username, &Password, &Account,
                                        &ClientName, &ClientVersion, &ClientPlatform})
         RequireSafeArgument(*setting);
+}
+
+TlsSettings TFtpClient::TlsSettingsForHost() const { return {Host, PinnedFingerprint}; }
+
+// AUTH TLS (RFC 4217): anything but 234 leaves the dialogue in clear, so the
+// connect ends there, before the user name or the password is sent.
+void TFtpClient::StartControlTls() {
+    SendCommand("AUTH TLS", ftpcodes::kAuthTls);
+    StartTls(TlsSettingsForHost());
+}
+
+// Every data connection is to be encrypted too: no buffer size (it means
+// nothing over a stream), protection level Private.
+void TFtpClient::ProtectDataConnections() {
+    SendCommand("PBSZ 0", ftpcodes::kPbsz);
+    SendCommand("PROT P", ftpcodes::kProt);
 }
 
 void TFtpClient::RunLoggedInSetup() {

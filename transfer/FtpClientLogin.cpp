@@ -26,6 +26,7 @@ void TFtpClient::Login() {
         LoginWithUserAndPass();
     }
     loginMessage_ = lastReply_;
+    if (UsesTls()) ProtectDataConnections();
     if (SendFeat) ProcessFeatures();
     SendType();
 }
@@ -54,7 +55,8 @@ std::string TFtpClient::PasswordFor(const TFtpReply& userReply) const {
 
 void TFtpClient::ProcessFeatures() {
     capabilities_ = FtpCapabilities(SendCommand("FEAT", ftpcodes::kAny));
-    if (capabilities_.Supports("CLNT")) SendCommand("CLNT " + ClientIdentification(), ftpcodes::kAny);
+    if (capabilities_.Supports("CLNT"))
+        SendCommand("CLNT " + ClientIdentification(), ftpcodes::kAny);
     if (capabilities_.Supports("UTF8")) Encoding = TextEncoding::Utf8;
 }
 

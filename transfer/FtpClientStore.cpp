@@ -89,12 +89,21 @@ std::exception_ptr TFtpClient::SendOverDataConnection(LocalFile& file, const std
     data.WriteTimeout = ReadTimeout > 0 ? ReadTimeout : -1;
     try {
         data.Open();
+        lastDataTlsResumed_ = false;
+        // The handshake comes first: some servers answer the transfer command
+        // only once the data connection is secured.
+        if (UsesTls()) {
+            data.StartTls(TlsSettingsForHost(), this, ReadTimeout);
+            lastDataTlsResumed_ = data.TlsDetails().Resumed;
+        }
         ReadReply(ftpcodes::kTransferStart);
         try {
             data.WriteFileData(file, wholeFile);
         } catch (const ENotASocket&) {
             // The server may already have closed a data connection it considers done.
         }
+        // The closing alert tells the server the file ended here and was not cut.
+        data.SendCloseNotify();
         data.Close();
         return nullptr;
     } catch (...) {

@@ -23,6 +23,10 @@ inline const Accepted kTransferStart = {110, 125, 150};
 inline const Accepted kTransferDone = {226, 225, 250};
 inline const Accepted kRenameFrom = {350};
 inline const Accepted kRenameTo = {250};
+// Explicit TLS: only a 234 means the server now expects the handshake.
+inline const Accepted kAuthTls = {234};
+inline const Accepted kPbsz = {200};
+inline const Accepted kProt = {200};
 
 // The reply that announces the server is closing the control connection.
 inline constexpr int kServiceNotAvailable = 421;

@@ -29,7 +29,8 @@ FtpPutRequest ParseFtpPutCommandLine(const std::vector<std::string>& arguments) 
     const std::map<std::string, std::string*> options = {{"--host", &request.Host},
                                                          {"--user", &request.User},
                                                          {"--password", &request.Password},
-                                                         {"--dir", &request.Directory}};
+                                                         {"--dir", &request.Directory},
+                                                         {"--fingerprint", &request.Fingerprint}};
     std::vector<std::string> positional;
     bool userGiven = false, passwordGiven = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -39,8 +40,8 @@ FtpPutRequest ParseFtpPutCommandLine(const std::vector<std::string>& arguments) 
             positional.push_back(argument);
             continue;
         }
-        if (argument == "--temp-name") {
-            request.TemporaryName = true;
+        if (argument == "--temp-name" || argument == "--tls") {
+            (argument == "--tls" ? request.Tls : request.TemporaryName) = true;
             continue;
         }
         if (i + 1 >= arguments.size()) throw EUsageError("missing value after " + argument);
@@ -62,6 +63,7 @@ FtpPutRequest ParseFtpPutCommandLine(const std::vector<std::string>& arguments) 
     if (!userGiven) throw EUsageError("--user is required");
     if (!passwordGiven) throw EUsageError("--password is required");
     if (positional.empty() || positional.size() > 2) throw EUsageError("expected FILE [REMOTE]");
+    if (!request.Fingerprint.empty()) request.Tls = true;
     request.LocalFile = positional[0];
     if (positional.size() == 2) request.RemoteName = positional[1];
     return request;

@@ -1,6 +1,6 @@
 // Command line of tramex-ftp-put, and the form its messages take on the console:
 //   --host H [--port N] --user U --password P [--dir D] [--timeout SECONDS]
-//   [--temp-name] FILE [REMOTE]
+//   [--temp-name] [--tls] [--fingerprint sha256:HEX] FILE [REMOTE]
 #pragma once
 
 #include <cstdint>
@@ -21,6 +21,8 @@ struct FtpPutRequest {
     std::string RemoteName;      // empty: the local file's name
     int TimeoutSeconds = 60;     // for the connect, each reply and each send
     bool TemporaryName = false;  // store under a temporary name, then rename
+    bool Tls = false;            // explicit TLS (FTPS)
+    std::string Fingerprint;     // "sha256:HEX" the certificate must have; implies Tls
 };
 
 class EUsageError : public Error {
@@ -38,6 +40,6 @@ std::string ConsoleLines(const std::string& message);
 
 inline constexpr const char* kFtpPutUsage =
     "usage: tramex-ftp-put --host H [--port N] --user U --password P [--dir D] "
-    "[--timeout SECONDS] [--temp-name] FILE [REMOTE]";
+    "[--timeout SECONDS] [--temp-name] [--tls] [--fingerprint sha256:HEX] FILE [REMOTE]";
 
 }  // namespace tramex

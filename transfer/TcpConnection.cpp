@@ -41,6 +41,7 @@ int TTcpConnection::ConnectLimit() const {
 
 void TTcpConnection::Open() {
     std::string address;
+    tls_.reset();
     try {
         // Looked up before the socket exists: resolution gives no idle turns.
         address = socket_->ResolveIPv4(Host);
@@ -99,6 +100,10 @@ void TTcpConnection::ConnectOnWorker(const std::string& address, int limitMs) {
 // --- Close and state ---------------------------------------------------------
 
 void TTcpConnection::Close() {
+    if (tls_) {
+        if (opened_ && !closedByPeer_ && socket_->IsAllocated()) tls_->SendCloseNotify();
+        tls_.reset();
+    }
     socket_->Close();
     opened_ = false;
 }
@@ -148,6 +153,8 @@ bool TTcpConnection::WaitReady(Readiness readiness, int limitMs) {
 }
 
 bool TTcpConnection::PollOnce(Readiness readiness, int limitMs) {
+    // TLS may hold decrypted bytes of a record already taken off the socket.
+    if (readiness == Readiness::Readable && tls_ && tls_->HasBufferedInput()) return true;
     return readiness == Readiness::Readable ? socket_->WaitReadable(limitMs)
                                             : socket_->WaitWritable(limitMs);
 }
@@ -168,6 +175,7 @@ bool TTcpConnection::WaitInSlices(Readiness readiness, int limitMs, int sliceMs)
 }
 
 TTcpConnection::ReceiveOutcome TTcpConnection::ReceiveOnce(bool raise) {
+    if (tls_) return ReceiveOnceTls(raise);
     receiveBuffer_.resize(static_cast<size_t>(std::max(RecvBufferSize, 1)));
     const SocketTransfer result = socket_->Receive(receiveBuffer_.data(), receiveBuffer_.size());
     if (result.error == kReceiveTimedOutCode) return ReceiveOutcome::TimedOut;
@@ -275,7 +283,7 @@ void TTcpConnection::WaitUntilSendable() {
 void TTcpConnection::SendBytes(const char* data, size_t length) {
     if (closedByPeer_) throw EConnClosedGracefully();
     while (length > 0) {
-        const SocketTransfer result = socket_->Send(data, length);
+        const SocketTransfer result = SendOnce(data, length);
         if (result.error == kWouldBlockCode) {
             WaitUntilSendable();
             continue;
@@ -304,7 +312,9 @@ void TTcpConnection::WriteFileData(LocalFile& file, bool wholeFile) {
     int64_t remaining = file.Size() - (wholeFile ? 0 : file.Position());
     if (remaining <= 0) return;
     const int64_t pieceLimit = std::max(SendBufferSize, 1);
-    std::unique_ptr<TFileSender> direct = socket_->StartFileSend(file.NativeHandle());
+    // Data under TLS has to pass through the program to be encrypted.
+    std::unique_ptr<TFileSender> direct =
+        tls_ ? nullptr : socket_->StartFileSend(file.NativeHandle());
     while (remaining > 0) {
         const size_t piece = static_cast<size_t>(std::min(remaining, pieceLimit));
         std::optional<size_t> sent;

@@ -15,6 +15,7 @@
 #include "transfer/SocketErrors.h"
 #include "transfer/SocketHandler.h"
 #include "transfer/TcpTextEncoding.h"
+#include "transfer/TlsSession.h"
 
 namespace tramex {
 
@@ -71,6 +72,20 @@ class TTcpConnection {
     // Drops all received and unread input.
     void DiscardInput();
 
+    // Runs the TLS handshake on the open connection; from then on every read
+    // and write goes through TLS. Each wait of the handshake is bounded by
+    // limitMs (<= 0: ReadTimeout), and so is the whole handshake. With
+    // resumeFrom, offers that connection's TLS session again. On failure the
+    // connection is closed.
+    void StartTls(const TlsSettings& settings, const TTcpConnection* resumeFrom = nullptr,
+                  int limitMs = 0);
+    bool UsesTls() const { return tls_ != nullptr; }
+    // What the handshake agreed; empty texts without TLS.
+    TlsSummary TlsDetails() const;
+    // Sends TLS's closing alert, waiting for the socket as a send does; nothing
+    // without TLS. Close() only tries once without waiting.
+    void SendCloseNotify();
+
   private:
     int ConnectLimit() const;
     void ConnectOnWorker(const std::string& address, int limitMs);
@@ -91,8 +106,12 @@ class TTcpConnection {
     std::optional<size_t> SendPieceDirect(TFileSender& sender, size_t piece);
     size_t SendPieceRead(LocalFile& file, size_t piece);
     void CloseAfterFailure();
+    ReceiveOutcome ReceiveOnceTls(bool raise);
+    SocketTransfer SendOnce(const char* data, size_t length);
+    void WaitForHandshake(TlsWait wait, Clock::time_point deadline, int limitMs);
 
     std::unique_ptr<TSocketHandler> socket_;
+    std::unique_ptr<TTlsSession> tls_;
     bool opened_ = false;
     bool closedByPeer_ = false;
     bool readLineTimedOut_ = false;

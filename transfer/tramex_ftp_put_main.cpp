@@ -23,6 +23,8 @@ void Upload(const tramex::FtpPutRequest& request) {
     client.ConnectTimeout = request.TimeoutSeconds * 1000;
     client.ReadTimeout = request.TimeoutSeconds * 1000;
     client.UploadWithTemporaryName = request.TemporaryName;
+    client.UseTls = request.Tls;
+    client.PinnedFingerprint = request.Fingerprint;
     if (client.IsConnected()) client.Disconnect();
     client.Connect();
     // The export run would silently skip the upload here; a tool must not

@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Two real FTP servers on loopback for the FTP client tests: pyftpdlib and
-# vsftpd, each with one user, a password and an upload directory.
-#   ftp.sh start   starts both, waits until each greets, appends the
-#                  TRAMEX_FTP_* variables to $TRAMEX_SERVICES_ENV
-#   ftp.sh stop    ends them
+# Real FTP servers on loopback for the FTP client tests: pyftpdlib and
+# vsftpd in clear, and one of each that demands explicit TLS with a
+# self-signed certificate made here; one user, a password and an upload
+# directory each.
+#   ftp.sh start      starts all four, waits until each greets, appends the
+#                     TRAMEX_FTP_* variables to $TRAMEX_SERVICES_ENV
+#   ftp.sh start-tls  starts only the two TLS servers (beside servers in
+#                     clear that run from another state directory)
+#   ftp.sh stop       ends them
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -80,6 +84,91 @@ CONF
     echo "export TRAMEX_FTP_VSFTPD_DIR=$home" >>"$env_file"
 }
 
+# A self-signed certificate for localhost and 127.0.0.1; its SHA-256
+# fingerprint is what a client pins to trust it.
+make_certificate() {
+    openssl req -x509 -newkey rsa:2048 -nodes -days 30 -subj /CN=localhost \
+        -addext subjectAltName=DNS:localhost,IP:127.0.0.1 \
+        -keyout "$state/tls.key" -out "$state/tls.crt" 2>/dev/null
+    cat "$state/tls.key" "$state/tls.crt" >"$state/tls.pem"
+    chmod 644 "$state/tls.pem" "$state/tls.crt"
+    local fingerprint
+    fingerprint=$(openssl x509 -in "$state/tls.crt" -noout -fingerprint -sha256 | cut -d= -f2 | tr -d :)
+    echo "export TRAMEX_FTP_TLS_FINGERPRINT=sha256:$fingerprint" >>"$env_file"
+}
+
+start_pyftpdlib_tls() {
+    local port home=$state/pyftpdlib-tls-home
+    port=$(free_port)
+    mkdir -p "$home"
+    nohup /usr/bin/python3 "$root/tests/support/ftp/pyftpdlib_server.py" \
+        "$port" "$user" "$password" "$home" "$state/tls.pem" >"$state/pyftpdlib-tls.log" 2>&1 &
+    echo $! >"$state/pyftpdlib-tls.pid"
+    wait_for_greeting "$port" || { cat "$state/pyftpdlib-tls.log" >&2; fail "pyftpdlib TLS did not come up"; }
+    echo "export TRAMEX_FTP_PYFTPDLIB_TLS_PORT=$port" >>"$env_file"
+    echo "export TRAMEX_FTP_PYFTPDLIB_TLS_DIR=$home" >>"$env_file"
+}
+
+# TLS is compulsory for the login and every data connection, and each data
+# connection must resume the control connection's session and end with the
+# closing alert: what careful servers demand.
+start_vsftpd_tls() {
+    local port pasv home=$state/vsftpd-tls-home conf=$state/vsftpd-tls.conf
+    port=$(free_port)
+    pasv=$(free_port)
+    ensure_local_user "$home"
+    mkdir -p "$state/vsftpd-empty"
+    cat >"$conf" <<CONF
+listen=YES
+listen_ipv6=NO
+listen_address=127.0.0.1
+listen_port=$port
+background=NO
+anonymous_enable=NO
+local_enable=YES
+write_enable=YES
+local_umask=022
+local_root=$home
+chroot_local_user=NO
+seccomp_sandbox=NO
+isolate=NO
+isolate_network=NO
+secure_chroot_dir=$state/vsftpd-empty
+pam_service_name=vsftpd
+pasv_enable=YES
+pasv_address=127.0.0.1
+pasv_min_port=$pasv
+pasv_max_port=$((pasv + 20))
+ftpd_banner=vsftpd TLS ready for Tramex2 tests
+delay_failed_login=0
+xferlog_enable=NO
+vsftpd_log_file=$state/vsftpd-tls.log
+ssl_enable=YES
+rsa_cert_file=$state/tls.crt
+rsa_private_key_file=$state/tls.key
+ssl_ciphers=HIGH
+force_local_logins_ssl=YES
+force_local_data_ssl=YES
+require_ssl_reuse=YES
+strict_ssl_read_eof=YES
+CONF
+    nohup /usr/sbin/vsftpd "$conf" >"$state/vsftpd-tls.out" 2>&1 &
+    echo $! >"$state/vsftpd-tls.pid"
+    wait_for_greeting "$port" || { cat "$state/vsftpd-tls.out" >&2; fail "vsftpd TLS did not come up"; }
+    echo "export TRAMEX_FTP_VSFTPD_TLS_PORT=$port" >>"$env_file"
+    echo "export TRAMEX_FTP_VSFTPD_TLS_DIR=$home" >>"$env_file"
+}
+
+start_tls_servers() {
+    make_certificate
+    start_pyftpdlib_tls
+    start_vsftpd_tls
+}
+
+stop_all() {
+    for server in pyftpdlib vsftpd pyftpdlib-tls vsftpd-tls; do stop_one "$server"; done
+}
+
 stop_one() {
     local pidfile=$state/$1.pid
     [ -f "$pidfile" ] || return 0
@@ -90,20 +179,28 @@ stop_one() {
 case "${1:-}" in
     start)
         env_file=${TRAMEX_SERVICES_ENV:?TRAMEX_SERVICES_ENV must name the variables file}
-        stop_one pyftpdlib
-        stop_one vsftpd
+        stop_all
         rm -rf "$state"
         mkdir -p "$state"
         start_pyftpdlib
         start_vsftpd
+        start_tls_servers
+        echo "export TRAMEX_FTP_USER=$user" >>"$env_file"
+        echo "export TRAMEX_FTP_PASSWORD=$password" >>"$env_file"
+        ;;
+    start-tls)
+        env_file=${TRAMEX_SERVICES_ENV:?TRAMEX_SERVICES_ENV must name the variables file}
+        stop_one pyftpdlib-tls
+        stop_one vsftpd-tls
+        mkdir -p "$state"
+        start_tls_servers
         echo "export TRAMEX_FTP_USER=$user" >>"$env_file"
         echo "export TRAMEX_FTP_PASSWORD=$password" >>"$env_file"
         ;;
     stop)
-        stop_one pyftpdlib
-        stop_one vsftpd
+        stop_all
         ;;
     *)
-        fail "usage: $0 start|stop"
+        fail "usage: $0 start|start-tls|stop"
         ;;
 esac

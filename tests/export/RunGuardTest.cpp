@@ -1,6 +1,7 @@
 // What keeps a nightly run trustworthy without the windows: the data
 // directory's lock, the options file, the run log, the company code check.
 #include "export/DataDirectoryLock.h"
+#include "export/FtpServerSetting.h"
 #include "export/RunLog.h"
 #include "export/RunOptions.h"
 #include "export/RunStatus.h"
@@ -84,6 +85,30 @@ TEST(RunOptions, AbsentFileGivesDefaultsAndInvalidValuesKeepThem) {
         problems,
         ElementsAre("Desatendido/EsperaOtraExportacionSegundos=diez no es válido; se usa 600",
                     "FTP/SubirConNombreTemporal=si no es válido; se usa 0"));
+}
+
+// "ftpes://" turns TLS on and is not part of the host; the pin is the host's
+// own, whatever the case of either name. A plain server keeps its text as is.
+TEST(RunOptions, FtpesServerUsesTlsWithItsHostsPin) {
+    const std::map<std::string, std::string> pins = {{"FTP.Example.com", "sha256:AB12"},
+                                                     {"other.example.com", "sha256:CD34"}};
+    struct Case {
+        std::string Server, Host;
+        bool Tls;
+        std::string Pin;
+    };
+    for (const Case& c :
+         std::vector<Case>{{"ftp.example.com", "ftp.example.com", false, ""},
+                           {"ftpes://ftp.example.com", "ftp.example.com", true, "sha256:AB12"},
+                           {"FTPES://ftp.example.com/", "ftp.example.com", true, "sha256:AB12"},
+                           {"ftpes://unpinned.example.com", "unpinned.example.com", true, ""},
+                           {"ftp://ftp.example.com", "ftp://ftp.example.com", false, ""}}) {
+        SCOPED_TRACE(c.Server);
+        const FtpServerSetting setting = ReadFtpServerSetting(c.Server, pins);
+        EXPECT_EQ(setting.Host, c.Host);
+        EXPECT_EQ(setting.Tls, c.Tls);
+        EXPECT_EQ(setting.PinnedFingerprint, c.Pin);
+    }
 }
 
 TEST(RunLog, LinesWaitForTheirPlaceCarryTimeAndProcessAndTheFullLogIsRotated) {

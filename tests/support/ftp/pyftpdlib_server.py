@@ -1,13 +1,15 @@
 #!/usr/bin/python3
 """A pyftpdlib server on loopback for the FTP client tests.
 
-Usage: pyftpdlib_server.py PORT USER PASSWORD HOME
+Usage: pyftpdlib_server.py PORT USER PASSWORD HOME [CERTFILE]
 One user with full rights on HOME; passive ports chosen by the system.
+With CERTFILE (key and certificate in one PEM file) the server demands
+explicit TLS for the login and for every data connection.
 """
 import sys
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.handlers import FTPHandler, TLS_FTPHandler
 from pyftpdlib.servers import FTPServer
 
 
@@ -16,6 +18,11 @@ def main():
     authorizer = DummyAuthorizer()
     authorizer.add_user(user, password, home, perm="elradfmwMT")
     handler = FTPHandler
+    if len(sys.argv) > 5:
+        handler = TLS_FTPHandler
+        handler.certfile = sys.argv[5]
+        handler.tls_control_required = True
+        handler.tls_data_required = True
     handler.authorizer = authorizer
     handler.banner = "pyftpdlib ready for Tramex2 tests"
     # Refused logins answer at once, so the refusal tests stay quick.

@@ -101,6 +101,7 @@ TEST_F(FtpDialogue, RefusalDuringConnectEndsItWithQuitOnlyWhenTheServerStillServ
         int Code;
         std::string Message;
         std::vector<std::string> Commands;
+        bool Tls = false;
     };
     const std::vector<Case> cases = {
         {{"421 Too many users, try later"}, 421, "Too many users, try later\r\n", {}},
@@ -141,10 +142,23 @@ TEST_F(FtpDialogue, RefusalDuringConnectEndsItWithQuitOnlyWhenTheServerStillServ
          0,
          "One-time password sequence out of range.",
          {"HOST localhost", "USER tramex", "QUIT"}},
+        // Without TLS agreed the user name must not follow in clear.
+        {{"220 ready", "200 HOST ok", "500 AUTH not understood", "221 Bye"},
+         500,
+         "AUTH not understood\r\n",
+         {"HOST localhost", "AUTH TLS", "QUIT"},
+         true},
+        // A reply in clear behind the 234 is an injection: nothing more is sent.
+        {{"220 ready", "200 HOST ok", "234 Proceed\r\n230 Logged in"},
+         0,
+         "El servidor localhost envió datos sin cifrar antes de la negociación TLS",
+         {"HOST localhost", "AUTH TLS"},
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Lines.back());
         testftp::ScriptedFtpServer refusing(3000);
+        client.UseTls = c.Tls;
         Queue(refusing, c.Lines);
         Dial(refusing);
         try {
@@ -370,6 +384,28 @@ TEST_F(FtpDialogue, ConnectingTwiceDropsTheConnectionWithoutQuit) {
     EXPECT_FALSE(client.IsConnected());
     EXPECT_EQ(server.Finish(), "");
     EXPECT_THAT(server.Commands(), ElementsAreArray(LoginCommands()));
+}
+
+// A server that agrees to TLS and then never answers the handshake: the
+// connect ends within ReadTimeout, and the login never went out.
+TEST_F(FtpDialogue, StalledTlsHandshakeTimesOutBeforeAnyLogin) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the Windows build has no TLS library";
+#endif
+    server.Send("220 ready").Reply("200 HOST ok").Reply("234 Proceed");
+    StartServer();
+    client.UseTls = true;
+    client.ReadTimeout = 500;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_THROW(client.Connect(), EReadTimeout);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3));
+    EXPECT_FALSE(client.IsConnected());
+    FinishServer();
+    const std::vector<std::string> commands = server.Commands();
+    ASSERT_GE(commands.size(), 2u);
+    EXPECT_EQ(commands[1], "AUTH TLS");
+    for (const std::string& command : commands)
+        EXPECT_EQ(command.find("USER"), std::string::npos) << command;
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
 // Uploads to the real servers that scripts/services/ftp.sh starts (pyftpdlib
-// and vsftpd), through the client and through tramex-ftp-put, comparing the
-// bytes that land in the server's directory.
+// and vsftpd, in clear and under explicit TLS with a self-signed certificate
+// that the client pins), through the client and through tramex-ftp-put,
+// comparing the bytes that land in the server's directory.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -26,6 +28,7 @@ struct RealServer {
     std::string PortVariable;
     std::string DirVariable;
     std::string RefusedLogin;  // the server's own words for a wrong password
+    bool Tls = false;
 };
 
 void PrintTo(const RealServer& server, std::ostream* out) { *out << server.Name; }
@@ -34,10 +37,19 @@ const RealServer kPyftpdlib{"pyftpdlib", "TRAMEX_FTP_PYFTPDLIB_PORT", "TRAMEX_FT
                             "Authentication failed."};
 const RealServer kVsftpd{"vsftpd", "TRAMEX_FTP_VSFTPD_PORT", "TRAMEX_FTP_VSFTPD_DIR",
                          "Login incorrect."};
+const RealServer kPyftpdlibTls{"pyftpdlib_tls", "TRAMEX_FTP_PYFTPDLIB_TLS_PORT",
+                               "TRAMEX_FTP_PYFTPDLIB_TLS_DIR", "Authentication failed.", true};
+const RealServer kVsftpdTls{"vsftpd_tls", "TRAMEX_FTP_VSFTPD_TLS_PORT", "TRAMEX_FTP_VSFTPD_TLS_DIR",
+                            "Login incorrect.", true};
 
 std::string Variable(const std::string& name) {
     const char* value = std::getenv(name.c_str());
     return value ? value : "";
+}
+
+std::string Lowered(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
 }
 
 std::string ReadWholeFile(const fs::path& path) {
@@ -71,6 +83,15 @@ class RealFtpServer : public ::testing::TestWithParam<RealServer> {
         client.Username = Variable("TRAMEX_FTP_USER");
         client.Password = Variable("TRAMEX_FTP_PASSWORD");
         client.ReadTimeout = 20000;
+        client.UseTls = GetParam().Tls;
+        if (GetParam().Tls) client.PinnedFingerprint = Variable("TRAMEX_FTP_TLS_FINGERPRINT");
+    }
+    // The tool's arguments with this server's protection added.
+    std::vector<std::string> WithTlsOptions(std::vector<std::string> arguments) const {
+        if (GetParam().Tls)
+            arguments.insert(arguments.begin(),
+                             {"--fingerprint", Variable("TRAMEX_FTP_TLS_FINGERPRINT")});
+        return arguments;
     }
     void TearDown() override {
         if (!local.empty()) fs::remove_all(local);
@@ -97,6 +118,8 @@ TEST_P(RealFtpServer, UploadLandsByteForByte) {
         client.Connect();
         ASSERT_TRUE(client.IsConnected());
         client.StoreFile(path.string(), remote, false, 0);
+        // vsftpd refuses data connections that do not resume the session.
+        EXPECT_EQ(client.LastDataTlsResumed(), GetParam().Tls);
         client.Disconnect();
 
         const fs::path stored = uploadDir / remote;
@@ -160,18 +183,18 @@ TEST_P(RealFtpServer, FtpPutToolUploadsIntoTheDirectoryAndReportsRefusals) {
     std::ofstream(archive, std::ios::binary) << content;
     const fs::path errors = local / "errors.txt";
 
-    const auto [status, stderrText] =
-        RunFtpPut({"--host", "127.0.0.1", "--port", port, "--user", user, "--password",
-                   Variable("TRAMEX_FTP_PASSWORD"), "--dir", incoming.filename().string(),
-                   "--timeout", "20", "--temp-name", archive.string()},
-                  errors);
+    const auto [status, stderrText] = RunFtpPut(
+        WithTlsOptions({"--host", "127.0.0.1", "--port", port, "--user", user, "--password",
+                        Variable("TRAMEX_FTP_PASSWORD"), "--dir", incoming.filename().string(),
+                        "--timeout", "20", "--temp-name", archive.string()}),
+        errors);
     EXPECT_EQ(status, 0) << stderrText;
     EXPECT_TRUE(ReadWholeFile(incoming / archive.filename()) == content);
     EXPECT_FALSE(fs::exists(incoming / (archive.filename().string() + ".parcial")));
 
     const auto [refusedStatus, refusedText] =
-        RunFtpPut({"--host", "127.0.0.1", "--port", port, "--user", user, "--password", "wrong",
-                   archive.string(), "never.zip"},
+        RunFtpPut(WithTlsOptions({"--host", "127.0.0.1", "--port", port, "--user", user,
+                                  "--password", "wrong", archive.string(), "never.zip"}),
                   errors);
     EXPECT_NE(refusedStatus, 0);
     EXPECT_EQ(refusedText, GetParam().RefusedLogin + "\n");  // plain line ends, no CR
@@ -180,7 +203,37 @@ TEST_P(RealFtpServer, FtpPutToolUploadsIntoTheDirectoryAndReportsRefusals) {
     fs::remove_all(incoming);
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, RealFtpServer, ::testing::Values(kPyftpdlib, kVsftpd),
+// The self-signed certificate is trusted only through its pin, and the
+// failures name the host and, for a pin that does not match, both prints; a
+// pin that is no SHA-256 fingerprint fails before anything is trusted.
+TEST_P(RealFtpServer, SelfSignedCertificateIsTrustedOnlyWithItsPin) {
+    if (!GetParam().Tls) GTEST_SKIP() << "a server in clear has no certificate";
+    const std::string pin = client.PinnedFingerprint;
+    const std::string wrongPin = "sha256:" + std::string(64, 'A');
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", "El certificado del servidor 127.0.0.1 no es de confianza (self-signed certificate)"},
+        {wrongPin, "El certificado del servidor 127.0.0.1 no es de confianza (huella " + pin +
+                       ", se esperaba " + wrongPin + ")"},
+        {pin, ""},
+        {Lowered(pin), ""},  // as an operator may copy it
+        {"sha256:AB12", "Huella no válida (se espera sha256:HEX): sha256:AB12"}};
+    for (const auto& [pinned, failure] : cases) {
+        SCOPED_TRACE(pinned);
+        client.PinnedFingerprint = pinned;
+        try {
+            client.Connect();
+            EXPECT_EQ(failure, "");
+            EXPECT_EQ(client.TlsDetails().Fingerprint, pin);
+            client.Disconnect();
+        } catch (const ETlsError& error) {
+            EXPECT_EQ(error.what(), failure);
+        }
+        EXPECT_FALSE(client.IsConnected());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, RealFtpServer,
+                         ::testing::Values(kPyftpdlib, kVsftpd, kPyftpdlibTls, kVsftpdTls),
                          [](const auto& info) { return info.param.Name; });
 
 }  // namespace

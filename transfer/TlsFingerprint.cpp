@@ -1,0 +1,26 @@
+// The one written form of a certificate fingerprint, so a pin compares equal
+// however the operator copied it (case, colons).
+#include <cctype>
+
+#include "transfer/TlsSession.h"
+
+namespace tramex {
+
+std::string NormalizedFingerprint(const std::string& text) {
+    const std::string prefix = "sha256:";
+    std::string lowered;
+    for (char c : text) lowered += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (!lowered.starts_with(prefix))
+        throw ETlsError("Huella no válida (se espera sha256:HEX): " + text);
+    std::string hex;
+    for (char c : lowered.substr(prefix.size())) {
+        if (c == ':') continue;
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            throw ETlsError("Huella no válida (se espera sha256:HEX): " + text);
+        hex += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    if (hex.size() != 64) throw ETlsError("Huella no válida (se espera sha256:HEX): " + text);
+    return "sha256:" + hex;
+}
+
+}  // namespace tramex
