@@ -9,10 +9,9 @@ namespace {
 // Code points of bytes 0x80..0x9F; 0 marks the five bytes Windows-1252 leaves
 // undefined, which map to the C1 control of the same value.
 constexpr std::array<char16_t, 32> kHighControls = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 char32_t CodePointOf(unsigned char byte) {
     if (byte >= 0x80 && byte <= 0x9F && kHighControls[byte - 0x80] != 0)
@@ -51,8 +50,11 @@ char ByteFor(char32_t cp) {
 size_t DecodeUtf8(std::string_view text, size_t i, char32_t& cp) {
     auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
     unsigned char lead = byte(i);
-    size_t len = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3
-                 : (lead >> 3) == 0x1E ? 4 : 0;
+    size_t len = lead < 0x80           ? 1
+                 : (lead >> 5) == 0x6  ? 2
+                 : (lead >> 4) == 0xE  ? 3
+                 : (lead >> 3) == 0x1E ? 4
+                                       : 0;
     if (len == 0 || i + len > text.size()) return 0;
     cp = len == 1 ? lead : lead & (0x7F >> len);
     for (size_t k = 1; k < len; ++k) {
@@ -104,8 +106,16 @@ std::string Latin1ToUtf8(std::string_view bytes) {
 }
 
 std::string Utf8ToLatin1(std::string_view text) {
-    return EncodeSingleByte(
-        text, [](char32_t cp) { return cp < 256 ? static_cast<char>(cp) : '?'; });
+    return EncodeSingleByte(text,
+                            [](char32_t cp) { return cp < 256 ? static_cast<char>(cp) : '?'; });
+}
+
+std::string AsciiLowercase(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
 }
 
 }  // namespace tramex

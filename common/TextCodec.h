@@ -20,4 +20,8 @@ std::string Utf8ToCp1252(std::string_view text);
 std::string Latin1ToUtf8(std::string_view bytes);
 std::string Utf8ToLatin1(std::string_view text);
 
+// A to Z become a to z; every other byte stays (names, keys and protocol
+// words compared without regard to case, whatever the C library's locale).
+std::string AsciiLowercase(std::string_view text);
+
 }  // namespace tramex

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "common/TextCodec.h"
 #include "transfer/HashDigest.h"
 
 namespace tramex {
@@ -58,12 +59,6 @@ std::string KeyBytes(std::uint64_t key) {
     return bytes;
 }
 
-std::string Lowercase(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
-}
-
 std::string_view NextWord(std::string_view text, std::size_t& at) {
     const std::size_t begin = text.find_first_not_of(" \t\r\n", at);
     if (begin == std::string_view::npos) return {};
@@ -89,7 +84,7 @@ std::optional<unsigned> ParseSequence(std::string_view word) {
 
 std::uint64_t OtpKey(OtpHash hash, std::string_view seed, std::string_view passPhrase,
                      unsigned sequence) {
-    std::uint64_t key = HashAndFold(hash, Lowercase(seed) + std::string(passPhrase));
+    std::uint64_t key = HashAndFold(hash, AsciiLowercase(seed) + std::string(passPhrase));
     for (unsigned i = 0; i < sequence; ++i) key = HashAndFold(hash, KeyBytes(key));
     return key;
 }

@@ -2,14 +2,14 @@
 // however the operator copied it (case, colons).
 #include <cctype>
 
+#include "common/TextCodec.h"
 #include "transfer/TlsSession.h"
 
 namespace tramex {
 
 std::string NormalizedFingerprint(const std::string& text) {
     const std::string prefix = "sha256:";
-    std::string lowered;
-    for (char c : text) lowered += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string lowered = AsciiLowercase(text);
     if (!lowered.starts_with(prefix))
         throw ETlsError("Huella no válida (se espera sha256:HEX): " + text);
     std::string hex;

@@ -2,6 +2,7 @@
 // is the INI file Vendor/Product.conf in the first system configuration
 // directory (XDG_CONFIG_DIRS, default /etc/xdg) that holds a readable copy, and
 // its values are the entries of the [General] section. Every value is text.
+#include "common/TextCodec.h"
 #include "platform/ExclusiveFile.h"
 #include "platform/Registry.h"
 
@@ -14,12 +15,6 @@
 
 namespace tramex {
 namespace {
-
-std::string Lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 std::string Trimmed(const std::string& text) {
     const auto first = text.find_first_not_of(" \t\r");
@@ -50,7 +45,7 @@ std::vector<std::string> ConfigDirectories() {
 std::string ConfFileName(std::string keyPath) {
     while (!keyPath.empty() && keyPath.front() == '\\') keyPath.erase(0, 1);
     const std::string softwarePrefix = "software\\";
-    if (Lowered(keyPath.substr(0, softwarePrefix.size())) == softwarePrefix) {
+    if (AsciiLowercase(keyPath.substr(0, softwarePrefix.size())) == softwarePrefix) {
         keyPath.erase(0, softwarePrefix.size());
     }
     std::replace(keyPath.begin(), keyPath.end(), '\\', '/');
@@ -69,12 +64,12 @@ GeneralSection ParseGeneralSection(const std::string& iniText) {
         if (line.empty() || line.front() == ';' || line.front() == '#') continue;
         if (line.front() == '[') {
             const auto close = line.find(']');
-            inGeneral = Lowered(Trimmed(line.substr(1, close - 1))) == "general";
+            inGeneral = AsciiLowercase(Trimmed(line.substr(1, close - 1))) == "general";
             continue;
         }
         const auto equals = line.find('=');
         if (!inGeneral || equals == std::string::npos) continue;
-        values[Lowered(Trimmed(line.substr(0, equals)))] =
+        values[AsciiLowercase(Trimmed(line.substr(0, equals)))] =
             Unquoted(Trimmed(line.substr(equals + 1)));
     }
     return values;
@@ -85,7 +80,7 @@ class IniRegistryKey : public RegistryKey {
     explicit IniRegistryKey(GeneralSection values) : values_(std::move(values)) {}
 
     std::optional<std::string> ReadString(const std::string& valueName) const override {
-        const auto found = values_.find(Lowered(valueName));
+        const auto found = values_.find(AsciiLowercase(valueName));
         if (found == values_.end()) return std::nullopt;
         return found->second;
     }

@@ -44,8 +44,13 @@ ensure_local_user() {
     chown "$user" "$home"
 }
 
+# One vsftpd: start_vsftpd NAME VARIABLE BANNER [EXTRA CONFIG LINES...]
+# starts it with its own home and passive ports and exports its port and
+# home as TRAMEX_FTP_<VARIABLE>_PORT and _DIR.
 start_vsftpd() {
-    local port pasv home=$state/vsftpd-home conf=$state/vsftpd.conf
+    local name=$1 variable=$2 banner=$3
+    shift 3
+    local port pasv home=$state/$name-home conf=$state/$name.conf
     port=$(free_port)
     pasv=$(free_port)
     ensure_local_user "$home"
@@ -72,16 +77,17 @@ pasv_enable=YES
 pasv_address=127.0.0.1
 pasv_min_port=$pasv
 pasv_max_port=$((pasv + 20))
-ftpd_banner=vsftpd ready for Tramex2 tests
+ftpd_banner=$banner
 delay_failed_login=0
 xferlog_enable=NO
-vsftpd_log_file=$state/vsftpd.log
+vsftpd_log_file=$state/$name.log
 CONF
-    nohup /usr/sbin/vsftpd "$conf" >"$state/vsftpd.out" 2>&1 &
-    echo $! >"$state/vsftpd.pid"
-    wait_for_greeting "$port" || { cat "$state/vsftpd.out" >&2; fail "vsftpd did not come up"; }
-    echo "export TRAMEX_FTP_VSFTPD_PORT=$port" >>"$env_file"
-    echo "export TRAMEX_FTP_VSFTPD_DIR=$home" >>"$env_file"
+    printf '%s\n' "$@" >>"$conf"
+    nohup /usr/sbin/vsftpd "$conf" >"$state/$name.out" 2>&1 &
+    echo $! >"$state/$name.pid"
+    wait_for_greeting "$port" || { cat "$state/$name.out" >&2; fail "$name did not come up"; }
+    echo "export TRAMEX_FTP_${variable}_PORT=$port" >>"$env_file"
+    echo "export TRAMEX_FTP_${variable}_DIR=$home" >>"$env_file"
 }
 
 # A self-signed certificate for localhost and 127.0.0.1; its SHA-256
@@ -113,50 +119,10 @@ start_pyftpdlib_tls() {
 # connection must resume the control connection's session and end with the
 # closing alert: what careful servers demand.
 start_vsftpd_tls() {
-    local port pasv home=$state/vsftpd-tls-home conf=$state/vsftpd-tls.conf
-    port=$(free_port)
-    pasv=$(free_port)
-    ensure_local_user "$home"
-    mkdir -p "$state/vsftpd-empty"
-    cat >"$conf" <<CONF
-listen=YES
-listen_ipv6=NO
-listen_address=127.0.0.1
-listen_port=$port
-background=NO
-anonymous_enable=NO
-local_enable=YES
-write_enable=YES
-local_umask=022
-local_root=$home
-chroot_local_user=NO
-seccomp_sandbox=NO
-isolate=NO
-isolate_network=NO
-secure_chroot_dir=$state/vsftpd-empty
-pam_service_name=vsftpd
-pasv_enable=YES
-pasv_address=127.0.0.1
-pasv_min_port=$pasv
-pasv_max_port=$((pasv + 20))
-ftpd_banner=vsftpd TLS ready for Tramex2 tests
-delay_failed_login=0
-xferlog_enable=NO
-vsftpd_log_file=$state/vsftpd-tls.log
-ssl_enable=YES
-rsa_cert_file=$state/tls.crt
-rsa_private_key_file=$state/tls.key
-ssl_ciphers=HIGH
-force_local_logins_ssl=YES
-force_local_data_ssl=YES
-require_ssl_reuse=YES
-strict_ssl_read_eof=YES
-CONF
-    nohup /usr/sbin/vsftpd "$conf" >"$state/vsftpd-tls.out" 2>&1 &
-    echo $! >"$state/vsftpd-tls.pid"
-    wait_for_greeting "$port" || { cat "$state/vsftpd-tls.out" >&2; fail "vsftpd TLS did not come up"; }
-    echo "export TRAMEX_FTP_VSFTPD_TLS_PORT=$port" >>"$env_file"
-    echo "export TRAMEX_FTP_VSFTPD_TLS_DIR=$home" >>"$env_file"
+    start_vsftpd vsftpd-tls VSFTPD_TLS "vsftpd TLS ready for Tramex2 tests" \
+        ssl_enable=YES "rsa_cert_file=$state/tls.crt" "rsa_private_key_file=$state/tls.key" \
+        ssl_ciphers=HIGH force_local_logins_ssl=YES force_local_data_ssl=YES \
+        require_ssl_reuse=YES strict_ssl_read_eof=YES
 }
 
 start_tls_servers() {
@@ -183,7 +149,7 @@ case "${1:-}" in
         rm -rf "$state"
         mkdir -p "$state"
         start_pyftpdlib
-        start_vsftpd
+        start_vsftpd vsftpd VSFTPD "vsftpd ready for Tramex2 tests"
         start_tls_servers
         echo "export TRAMEX_FTP_USER=$user" >>"$env_file"
         echo "export TRAMEX_FTP_PASSWORD=$password" >>"$env_file"
