@@ -1,24 +1,41 @@
-# Cross-building the Windows programs (64-bit) on Debian with mingw-w64's
-# POSIX thread model, the one whose C++ runtime has std::thread and std::mutex.
-# The runtime is linked statically, so a program runs without extra DLLs, and
-# Wine runs what is built (tests, discovery): cmake --toolchain cmake/mingw-w64.cmake
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
+# Cross-building the Windows programs on Debian with mingw-w64's POSIX thread
+# model, the one whose C++ runtime has std::thread and std::mutex.
+# TRAMEX_WINDOWS_ARCH picks the target: i686 (the default and the shipped
+# build: the ERP and its fbclient.dll are 32-bit) or x86_64. The C and C++
+# runtimes are linked statically, and Wine runs what is built (tests,
+# discovery): cmake --toolchain cmake/mingw-w64.cmake [-DTRAMEX_WINDOWS_ARCH=x86_64]
+if(NOT TRAMEX_WINDOWS_ARCH)
+  set(TRAMEX_WINDOWS_ARCH "$ENV{TRAMEX_WINDOWS_ARCH}")
+endif()
+if(NOT TRAMEX_WINDOWS_ARCH)
+  set(TRAMEX_WINDOWS_ARCH i686)
+endif()
+if(NOT TRAMEX_WINDOWS_ARCH MATCHES "^(i686|x86_64)$")
+  message(FATAL_ERROR "TRAMEX_WINDOWS_ARCH must be i686 or x86_64, not ${TRAMEX_WINDOWS_ARCH}")
+endif()
+# try_compile projects read the toolchain again: hand them the choice.
+set(ENV{TRAMEX_WINDOWS_ARCH} ${TRAMEX_WINDOWS_ARCH})
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TRAMEX_WINDOWS_ARCH)
 
-set(TRAMEX_MINGW_PREFIX x86_64-w64-mingw32)
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${TRAMEX_WINDOWS_ARCH})
+
+set(TRAMEX_MINGW_PREFIX ${TRAMEX_WINDOWS_ARCH}-w64-mingw32)
 set(CMAKE_C_COMPILER ${TRAMEX_MINGW_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${TRAMEX_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${TRAMEX_MINGW_PREFIX}-windres)
 
+# Libraries built here for Windows (under CMAKE_PREFIX_PATH) count as well as
+# the cross compiler's own folder.
 set(CMAKE_FIND_ROOT_PATH /usr/${TRAMEX_MINGW_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY BOTH)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE BOTH)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-find_program(TRAMEX_WINE NAMES wine wine64)
+find_program(TRAMEX_WINE NAMES wine)
 if(TRAMEX_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${TRAMEX_WINE})
 endif()

@@ -23,6 +23,12 @@ ensure_packages() {
     [ ${#missing[@]} -eq 0 ] && return 0
     say "installing: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
+    for pkg in "${missing[@]}"; do
+        case $pkg in
+            *:i386) dpkg --print-foreign-architectures | grep -qx i386 \
+                        || dpkg --add-architecture i386 ;;
+        esac
+    done
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
