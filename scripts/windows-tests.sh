@@ -4,16 +4,20 @@
 # (so nothing binds the shared loopback), runs every test program under Wine
 # in a Wine prefix of its own (build-win/wineprefix) and uploads with
 # tramex-ftp-put.exe to a pyftpdlib server in that namespace, comparing bytes.
+# OpenSSL for Windows is cross-built once into /var/cache/tramex2
+# (scripts/lib/openssl-windows.sh).
 # Run by scripts/test.sh; runs on its own as well (as root, for unshare).
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 win_dir=${TRAMEX_WIN_BUILD_DIR:-$root/build-win}
 
 if [ "${1:-}" != --inside ]; then
+    source "$root/scripts/lib/openssl-windows.sh"
+    openssl_prefix=$(ensure_windows_openssl "${TRAMEX_WINDOWS_ARCH:-i686}")
     say "building the Windows programs into $win_dir"
     cmake -S "$root" -B "$win_dir" -G Ninja --toolchain "$root/cmake/mingw-w64.cmake" \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
-        -DTRAMEX_BUILD_GUI=OFF >/dev/null
+        -DOPENSSL_ROOT_DIR="$openssl_prefix" -DTRAMEX_BUILD_GUI=OFF >/dev/null
     # -O2: GCC 12's -O3 warns falsely (-Wrestrict) inside std::string.
     cmake --build "$win_dir" -j"${TRAMEX_JOBS:-2}"
     exec unshare --net --mount -- "$0" --inside

@@ -56,12 +56,6 @@ class EUntrustedCertificate : public ETlsError {
                     ")") {}
 };
 
-// This build has no TLS library.
-class ETlsUnavailable : public ETlsError {
-  public:
-    ETlsUnavailable() : ETlsError("Esta versión del programa no incluye TLS (FTPS).") {}
-};
-
 class TTlsSession {
   public:
     virtual ~TTlsSession() = default;
