@@ -3,9 +3,9 @@
 # tests with mingw-w64 into build-win/, then, in a private network namespace
 # (so nothing binds the shared loopback), runs every test program under Wine
 # in a Wine prefix of its own (build-win/wineprefix) and uploads with
-# tramex-ftp-put.exe to a pyftpdlib server in that namespace, comparing bytes.
-# OpenSSL for Windows is cross-built once into /var/cache/tramex2
-# (scripts/lib/openssl-windows.sh).
+# tramex-ftp-put.exe to a pyftpdlib server in that namespace, comparing bytes,
+# and under TLS to vsftpd there. OpenSSL for Windows is cross-built once into
+# /var/cache/tramex2 (scripts/lib/openssl-windows.sh).
 # Run by scripts/test.sh; runs on its own as well (as root, for unshare).
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
@@ -24,6 +24,7 @@ if [ "${1:-}" != --inside ]; then
 fi
 
 source "$root/scripts/lib/windows-run.sh"
+source "$root/scripts/lib/windows-ftps-check.sh"
 ip link set lo up
 # No name server is reachable in here; names resolve from the hosts file alone,
 # so an unknown name is "not found" at once (the mount is private to here).
@@ -32,9 +33,10 @@ mount --bind "$win_dir/nsswitch.conf" /etc/nsswitch.conf
 export WINEPREFIX=$win_dir/wineprefix WINEDEBUG=-all
 # Wine turns the Unix command line into UTF-16 in the locale's encoding.
 export LC_ALL=C.UTF-8
-trap 'wineserver -k 2>/dev/null || true; stop_ftp_server' EXIT
+trap 'wineserver -k 2>/dev/null || true; stop_ftp_server; stop_tls_servers' EXIT
 
 start_wine
 run_test_programs "$win_dir/tests"
 check_ftp_put "$win_dir/tramex-ftp-put.exe"
+check_ftp_put_tls "$win_dir/tramex-ftp-put.exe"
 say "Windows tests passed"
