@@ -68,6 +68,21 @@ check_ftp_put_tls() {
         $'El certificado del servidor 127.0.0.1 no es de confianza (self-signed certificate)\r\n' \
         "$errors" "${login[@]}" --tls "$(windows_path "$local_file")"
     expect_auth_without_user "$(log_since "$log" "$before")" 'FTP command: Client "127.0.0.1", "'
+
+    # The same certificate among the machine's authorities (Wine's ROOT store
+    # is the host's bundle, replaced in this namespace alone): trusted without
+    # a pin for the names it was made for, and for no other name.
+    mount --bind "$tls_state/tls.crt" /etc/ssl/certs/ca-certificates.crt
+    printf '127.0.0.1 localhost otro.tramex.test\n' >"$work/hosts"
+    mount --bind "$work/hosts" /etc/hosts
+    login[1]=localhost
+    timeout "$wine_limit" wine "$program" "${login[@]}" --tls "$(windows_path "$local_file")" raiz.zip \
+        || fail_check "--tls upload trusted through the Windows store failed"
+    cmp "$local_file" "$TRAMEX_FTP_VSFTPD_TLS_DIR/raiz.zip" || fail_check "stored other bytes under TLS"
+    login[1]=otro.tramex.test
+    expect_ftp_put_failure "$program" 1 \
+        $'El certificado del servidor otro.tramex.test no es de confianza (hostname mismatch)\r\n' \
+        "$errors" "${login[@]}" --tls "$(windows_path "$local_file")"
     stop_tls_servers
 
     # A server in clear refuses AUTH: the upload ends there.
