@@ -32,8 +32,12 @@ ensure_windows_openssl() {
     compiler=$("$arch-w64-mingw32-gcc-posix" --version | head -n 1)
     key=$(printf '%s\n' "without pic.patch $target CC=gcc-posix ${openssl_windows_options[*]} ${openssl_windows_folders[*]}" "$compiler" | sha256sum | cut -c 1-12)
     prefix=$cache/$version-$arch-$key
-    [ -f "$prefix/.built" ] || build_windows_openssl "$source" "$target" "$arch" "$prefix" >&2 \
-        || return 1
+    # Test runs of several work trees share the cache: one builds, the
+    # others wait for it (at most half an hour) and reuse the result.
+    (
+        flock -w 1800 9 || { say "waited 30 minutes for another build of $prefix"; exit 1; }
+        [ -f "$prefix/.built" ] || build_windows_openssl "$source" "$target" "$arch" "$prefix" >&2
+    ) 9>"$prefix.lock" || return 1
     printf '%s\n' "$prefix"
 }
 
