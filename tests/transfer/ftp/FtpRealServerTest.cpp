@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "transfer/FtpClient.h"
 #include "transfer/FtpError.h"
@@ -229,6 +230,53 @@ TEST_P(RealFtpsServer, SelfSignedCertificateIsTrustedOnlyWithItsPin) {
             client.Disconnect();
         } catch (const ETlsError& error) {
             EXPECT_EQ(error.what(), failure);
+        }
+        EXPECT_FALSE(client.IsConnected());
+    }
+}
+
+// Implicit TLS (ftps://) to the vsftpd whose certificate the test's own
+// authority issued for 127.0.0.1 and another name: given that authority as
+// its trust store, the client uploads at 127.0.0.1, refuses the certificate
+// when it asked for localhost, and trusts nothing without the authority.
+TEST(ImplicitFtps, TheTestAuthorityVouchesOnlyForTheNamesItCertified) {
+    const std::string port = Variable("TRAMEX_FTP_VSFTPD_IMPLICIT_PORT");
+    const fs::path uploadDir = Variable("TRAMEX_FTP_VSFTPD_IMPLICIT_DIR");
+    const std::string authority = Variable("TRAMEX_FTP_TEST_CA");
+    if (port.empty() || authority.empty())
+        GTEST_SKIP() << "TRAMEX_FTP_VSFTPD_IMPLICIT_PORT is not set: run scripts/services/ftp.sh";
+    TFtpClient client;
+    client.Host = "127.0.0.1";
+    client.Port = static_cast<uint16_t>(std::stoi(port));
+    client.Username = Variable("TRAMEX_FTP_USER");
+    client.Password = Variable("TRAMEX_FTP_PASSWORD");
+    client.ReadTimeout = 20000;
+    client.ImplicitTls = true;
+    client.TrustStoreFile = authority;
+    const fs::path local = fs::temp_directory_path() / ("tramex-ftps-" + std::to_string(getpid()));
+    const std::string content = Pattern(32769, 5);
+    std::ofstream(local, std::ios::binary) << content;
+    const std::string remote = "implicit-" + std::to_string(getpid()) + ".zip";
+    client.Connect();
+    client.StoreFile(local.string(), remote, false, 0);
+    EXPECT_TRUE(client.LastDataTlsResumed());
+    client.Disconnect();
+    fs::remove(local);
+    EXPECT_TRUE(ReadWholeFile(uploadDir / remote) == content);
+    fs::remove(uploadDir / remote);
+
+    for (const auto& [host, store, reason] :
+         std::vector<std::tuple<std::string, std::string, std::string>>{
+             {"localhost", authority, "hostname mismatch"},
+             {"127.0.0.1", "", "unable to get local issuer certificate"}}) {
+        client.Host = host;
+        client.TrustStoreFile = store;
+        try {
+            client.Connect();
+            ADD_FAILURE() << host << " trusted";
+        } catch (const EUntrustedCertificate& error) {
+            EXPECT_EQ(error.what(), "El certificado del servidor " + host +
+                                        " no es de confianza (" + reason + ")");
         }
         EXPECT_FALSE(client.IsConnected());
     }
