@@ -32,7 +32,6 @@ TEST(IniFile, ValuesAreTakenAsWrittenBackslashesIncluded) {
     ASSERT_TRUE(ini.has_value());
     EXPECT_EQ(ini->Value("Registro", "Archivo"), "C:\\Quintor\\tramex.log");
     EXPECT_EQ(ini->Value("DESATENDIDO", "limiteavisossegundos"), "900");
-    EXPECT_EQ(ini->Value("Registro", "Ausente"), std::nullopt);
     EXPECT_EQ(ini->Value("HuellasFTPS", "ftp.example.com"), "sha256:EF");  // the last one holds
     EXPECT_THAT(ini->Entries("huellasftps"),
                 ElementsAre(Pair("ftp.example.com", "sha256:AB:CD"),

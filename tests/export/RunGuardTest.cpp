@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 namespace tramex {
 namespace {
@@ -100,43 +101,27 @@ TEST(RunOptions, ServerColumnGivesHostPortTlsAndPin) {
     const std::string pin = "sha256:" + std::string(64, 'A');
     const std::map<std::string, std::string> pins = {
         {"FTP.Example.com", "sha256:" + std::string(64, 'a')}, {"bad.example.com", ""}};
-    struct Case {
-        std::string Server, Host;
-        int Port;
-        bool Tls, Implicit;
-        std::string Pin;
+    using Read = std::tuple<std::string, int, bool, bool, std::string>;
+    const auto read = [&pins](const std::string& server) {
+        const FtpServerSetting s = ReadFtpServerSetting(server, pins);
+        return Read{s.Host, s.Port, s.Tls, s.ImplicitTls, s.PinnedFingerprint};
     };
-    for (const Case& c : std::vector<Case>{
-             {"ftp.example.com", "ftp.example.com", 0, false, false, ""},
-             {"ftp.example.com:2121", "ftp.example.com", 2121, false, false, ""},
-             {"ftpes://ftp.example.com", "ftp.example.com", 0, true, false, pin},
-             {"FTPES://ftp.example.com:2121/", "ftp.example.com", 2121, true, false, pin},
-             {"ftps://ftp.example.com", "ftp.example.com", 990, true, true, pin},
-             {"ftps://unpinned.example.com:9990", "unpinned.example.com", 9990, true, true, ""}}) {
-        SCOPED_TRACE(c.Server);
-        const FtpServerSetting setting = ReadFtpServerSetting(c.Server, pins);
-        EXPECT_EQ(setting.Host, c.Host);
-        EXPECT_EQ(setting.Port, c.Port);
-        EXPECT_EQ(setting.Tls, c.Tls);
-        EXPECT_EQ(setting.ImplicitTls, c.Implicit);
-        EXPECT_EQ(setting.PinnedFingerprint, c.Pin);
-    }
-    for (const char* invalid : {"ftp://ftp.example.com", "sftp://h", "ftpes://", "ftps://:990",
-                                "h:", "h:0", "h:65536", "h:21x", ""}) {
-        try {
-            ReadFtpServerSetting(invalid, pins);
-            ADD_FAILURE() << invalid << " accepted";
-        } catch (const EInvalidFtpServer& error) {
-            EXPECT_EQ(error.what(), std::string("Servidor FTP no válido: ") + invalid);
-        }
-    }
+    EXPECT_EQ(read("ftp.example.com"), Read("ftp.example.com", 0, false, false, ""));
+    EXPECT_EQ(read("ftp.example.com:2121"), Read("ftp.example.com", 2121, false, false, ""));
+    EXPECT_EQ(read("ftpes://ftp.example.com"), Read("ftp.example.com", 0, true, false, pin));
+    EXPECT_EQ(read("FTPES://ftp.example.com:2121/"),
+              Read("ftp.example.com", 2121, true, false, pin));
+    EXPECT_EQ(read("ftps://ftp.example.com"), Read("ftp.example.com", 990, true, true, pin));
+    EXPECT_EQ(read("ftps://other.example.com:9990"),
+              Read("other.example.com", 9990, true, true, ""));
+    for (const char* invalid :
+         {"ftp://ftp.example.com", "ftpes://", "ftps://:990", "h:", "h:0", "h:65536", "h:21x"})
+        EXPECT_THAT([&] { read(invalid); }, ::testing::ThrowsMessage<EInvalidFtpServer>(
+                                                std::string("Servidor FTP no válido: ") + invalid));
     // An empty pin is no pin at all: the upload is refused, not left unpinned.
-    try {
-        ReadFtpServerSetting("ftpes://bad.example.com", pins);
-        ADD_FAILURE() << "empty pin accepted";
-    } catch (const EInvalidFingerprint& error) {
-        EXPECT_STREQ(error.what(), "Huella no válida (se espera sha256:HEX)");
-    }
+    EXPECT_THAT(
+        [&] { read("ftpes://bad.example.com"); },
+        ::testing::ThrowsMessage<EInvalidFingerprint>("Huella no válida (se espera sha256:HEX)"));
 }
 
 TEST(RunLog, LinesWaitForTheirPlaceCarryTimeAndProcessAndTheFullLogIsRotated) {
