@@ -32,6 +32,8 @@ struct TlsSettings {
     // fingerprint is this one, whoever issued it. Empty: the system's trust
     // store and the name decide.
     std::string PinnedFingerprint;
+    // A PEM file of trusted authorities; empty: the system's trust store.
+    std::string TrustStoreFile;
 };
 
 // What the handshake agreed, for the run log.
@@ -54,6 +56,13 @@ class EUntrustedCertificate : public ETlsError {
     EUntrustedCertificate(const std::string& host, const std::string& reason)
         : ETlsError("El certificado del servidor " + host + " no es de confianza (" + reason +
                     ")") {}
+};
+
+// A pin that is no SHA-256 fingerprint: refused before anything is sent,
+// since an unusable pin must never mean "no pin".
+class EInvalidFingerprint : public ETlsError {
+  public:
+    using ETlsError::ETlsError;
 };
 
 // This build has no TLS library.
@@ -84,8 +93,8 @@ std::unique_ptr<TTlsSession> CreateClientTlsSession(TSocketHandler& socket,
                                                     const TlsSettings& settings,
                                                     const TTlsSession* resumeFrom);
 
-// "sha256:HEX" in upper case without separators; raises ETlsError when the
-// text is not a SHA-256 fingerprint.
+// "sha256:HEX" in upper case without separators; raises EInvalidFingerprint
+// when the text (empty included) is not a SHA-256 fingerprint.
 std::string NormalizedFingerprint(const std::string& text);
 
 }  // namespace tramex
