@@ -97,8 +97,7 @@ int main(int argc, char** argv) {
     tramex::fdm = nullptr;
     const int status = tramex::outcome::ExitCode();
     const bool detached = DetachWithin(dataModule.Quintor, kDetachLimit);
-    tramex::runlog::Write("fin: estado " + std::to_string(status) + ", " +
-                          std::to_string(running.elapsed() / 1000.0).substr(0, 6) + " s");
+    tramex::runlog::Write(tramex::runlog::EndText(status, running.elapsed()));
     // A detach that does not come back must not keep a scheduled run alive:
     // the engine's files are consistent on disk at every moment, and the
     // system closes them with the process.

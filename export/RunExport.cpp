@@ -157,6 +157,7 @@ void TraceDialogue(TFtpClient& ftp, std::string& step) {
         if (verb != "QUIT") step = verb;
     };
     ftp.ReplyReceived = [](int code) { runlog::Write("FTP < " + std::to_string(code)); };
+    ftp.Notice = [](const std::string& text) { runlog::Write("FTP: " + text); };
 }
 
 // What protected the upload, so a run log shows which certificate was trusted.
@@ -165,19 +166,36 @@ void LogTls(const TlsSummary& tls) {
                   tls.Fingerprint);
 }
 
+std::string ServerAndPort(const TFtpClient& ftp) {
+    return ftp.Host + ":" + std::to_string(ftp.Port);
+}
+
 std::string UploadContext(const ParametrosEnvio& run, const TFtpClient& ftp,
                           const std::string& step) {
-    return "Error subiendo " + ArchiveName(run) + " a " + run.ServidorFtp + ":" +
-           std::to_string(ftp.Port) + " (" + step + "): ";
+    return "Error subiendo " + ArchiveName(run) + " a " + ServerAndPort(ftp) + " (" + step + "): ";
+}
+
+// The destination's server column and the options decide where and how the
+// archive goes; a value that cannot be used fails before anything is sent.
+void SetDestination(TFtpClient& ftp, const std::string& serverColumn, const RunOptions& options) {
+    FtpServerSetting server;
+    try {
+        server = ReadFtpServerSetting(serverColumn, options.huellasFtps);
+    } catch (const std::exception& invalid) {
+        throw RunFailure(ExitStatus::Ftp, invalid.what());
+    }
+    ftp.Host = server.Host;
+    if (server.Port != 0) ftp.Port = server.Port;
+    ftp.UseTls = server.Tls;
+    ftp.ImplicitTls = server.ImplicitTls;
+    ftp.PinnedFingerprint = server.PinnedFingerprint;
+    ftp.PassiveAddressFromReply = options.usarDireccionDeRespuestaPasiva;
+    ftp.UploadWithTemporaryName = options.subirConNombreTemporal;
 }
 
 ExitStatus Upload(const ParametrosEnvio& run, TFtpClient& ftp, RunDisplay& display,
                   const RunOptions& options) {
-    ftp.UploadWithTemporaryName = options.subirConNombreTemporal;
-    const FtpServerSetting server = ReadFtpServerSetting(run.ServidorFtp, options.huellasFtps);
-    ftp.Host = server.Host;
-    ftp.UseTls = server.Tls;
-    ftp.PinnedFingerprint = server.PinnedFingerprint;
+    SetDestination(ftp, run.ServidorFtp, options);
     ftp.Username = run.UsuarioFtp;
     ftp.Password = run.ClaveFtp;
     const std::string archivePath = ArchivePath(run);
@@ -186,8 +204,7 @@ ExitStatus Upload(const ParametrosEnvio& run, TFtpClient& ftp, RunDisplay& displ
         return ExitStatus::Packing;
     }
     display.SetCaption("Subiendo archivo al servidor FTP...");
-    runlog::Write("Subiendo " + ArchiveName(run) + " a " + run.ServidorFtp + ":" +
-                  std::to_string(ftp.Port));
+    runlog::Write("Subiendo " + ArchiveName(run) + " a " + ServerAndPort(ftp));
     std::string step;
     TraceDialogue(ftp, step);
     // The observers refer to this call's step: they go with it.
@@ -196,6 +213,7 @@ ExitStatus Upload(const ParametrosEnvio& run, TFtpClient& ftp, RunDisplay& displ
         ~Untrace() {
             ftp.CommandSent = nullptr;
             ftp.ReplyReceived = nullptr;
+            ftp.Notice = nullptr;
         }
     } untrace{ftp};
     try {

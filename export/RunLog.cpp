@@ -105,6 +105,12 @@ void Write(const std::string& text) {
     }
 }
 
+std::string EndText(int status, long long elapsedMs) {
+    const std::string millis = std::to_string(1000 + elapsedMs % 1000).substr(1);
+    return "fin: estado " + std::to_string(status) + ", " + std::to_string(elapsedMs / 1000) + "." +
+           millis + " s";
+}
+
 std::string Path() { return State().path.toStdString(); }
 
 void ResetForTests() { State() = LogState{}; }

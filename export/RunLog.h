@@ -20,6 +20,10 @@ void Open(const std::string& installDirectory, const std::string& overridePath);
 // one line (line breaks inside become " | ").
 void Write(const std::string& text);
 
+// The run's last line, "fin: estado 0, 11.030 s": a point and three
+// decimals whatever the locale, so scripts can read it.
+std::string EndText(int status, long long elapsedMs);
+
 // The file being written, or empty text before Open.
 std::string Path();
 

@@ -1,33 +1,65 @@
-// Options file reading through QSettings' INI format.
+// Options file reading: every value literally, as the administrator typed it.
 #include "export/RunOptions.h"
 
-#include <QFileInfo>
-#include <QSettings>
+#include <filesystem>
+
+#include "common/IniFile.h"
+#include "transfer/TlsSession.h"
 
 namespace tramex {
 namespace {
 
+// One key of the file, named "Section/Key" in the problems it causes.
+struct OptionKey {
+    const char* section;
+    const char* key;
+    std::string Name() const { return std::string(section) + "/" + key; }
+};
+
+void NoteInvalid(const OptionKey& option, const std::string& text, const std::string& fallback,
+                 std::vector<std::string>& problems) {
+    problems.push_back(option.Name() + "=" + text + " no es válido; se usa " + fallback);
+}
+
 // A whole number from minimum up, or the default with a problem noted.
-int ReadSeconds(QSettings& settings, const char* key, int fallback, int minimum,
+int ReadSeconds(const IniFile& ini, OptionKey option, int fallback, int minimum,
                 std::vector<std::string>& problems) {
-    if (!settings.contains(key)) return fallback;
-    const QString text = settings.value(key).toString().trimmed();
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    if (ok && value >= minimum) return value;
-    problems.push_back(std::string(key) + "=" + text.toStdString() + " no es válido; se usa " +
-                       std::to_string(fallback));
+    const std::optional<std::string> text = ini.Value(option.section, option.key);
+    if (!text) return fallback;
+    try {
+        std::size_t used = 0;
+        const int value = std::stoi(*text, &used);
+        if (used == text->size() && value >= minimum) return value;
+    } catch (const std::logic_error&) {
+        // not a number, or too large for one: noted below
+    }
+    NoteInvalid(option, *text, std::to_string(fallback), problems);
     return fallback;
 }
 
-bool ReadFlag(QSettings& settings, const char* key, bool fallback,
+bool ReadFlag(const IniFile& ini, OptionKey option, bool fallback,
               std::vector<std::string>& problems) {
-    if (!settings.contains(key)) return fallback;
-    const QString text = settings.value(key).toString().trimmed();
-    if (text == "0" || text == "1") return text == "1";
-    problems.push_back(std::string(key) + "=" + text.toStdString() + " no es válido; se usa " +
-                       (fallback ? "1" : "0"));
+    const std::optional<std::string> text = ini.Value(option.section, option.key);
+    if (!text) return fallback;
+    if (*text == "0" || *text == "1") return *text == "1";
+    NoteInvalid(option, *text, fallback ? "1" : "0", problems);
     return fallback;
+}
+
+// Pins are kept as written: an unusable one fails its host's upload rather
+// than leave the host unpinned. Said here too, so the log tells it early.
+std::map<std::string, std::string> ReadPins(const IniFile& ini,
+                                            std::vector<std::string>& problems) {
+    std::map<std::string, std::string> pins;
+    for (const auto& [host, pin] : ini.Entries("HuellasFTPS")) {
+        pins[host] = pin;
+        try {
+            NormalizedFingerprint(pin);
+        } catch (const EInvalidFingerprint& invalid) {
+            problems.push_back("HuellasFTPS/" + host + ": " + invalid.what());
+        }
+    }
+    return pins;
 }
 
 RunOptions& Current() {
@@ -39,26 +71,29 @@ RunOptions& Current() {
 
 RunOptions LoadRunOptions(const std::string& path, std::vector<std::string>& problems) {
     RunOptions options;
-    const QString file = QString::fromStdString(path);
-    if (!QFileInfo::exists(file)) return options;
-    QSettings settings(file, QSettings::IniFormat);
-    if (settings.status() != QSettings::NoError) {
+    std::error_code error;
+    if (!std::filesystem::exists(std::filesystem::path(std::u8string(path.begin(), path.end())),
+                                 error))
+        return options;
+    const std::optional<IniFile> ini = IniFile::Load(path);
+    if (!ini) {
         problems.push_back(path + " no se pudo leer; se usan los valores por omisión");
         return options;
     }
-    options.limiteAvisosSegundos = ReadSeconds(settings, "Desatendido/LimiteAvisosSegundos",
+    for (const std::string& line : ini->UnreadLines())
+        problems.push_back(path + ": línea sin clave=valor: " + line);
+    options.limiteAvisosSegundos = ReadSeconds(*ini, {"Desatendido", "LimiteAvisosSegundos"},
                                                options.limiteAvisosSegundos, 0, problems);
     options.esperaOtraExportacionSegundos =
-        ReadSeconds(settings, "Desatendido/EsperaOtraExportacionSegundos",
+        ReadSeconds(*ini, {"Desatendido", "EsperaOtraExportacionSegundos"},
                     options.esperaOtraExportacionSegundos, 0, problems);
-    options.archivoRegistro = settings.value("Registro/Archivo").toString().toStdString();
+    options.archivoRegistro = ini->Value("Registro", "Archivo").value_or("");
     options.subirConNombreTemporal =
-        ReadFlag(settings, "FTP/SubirConNombreTemporal", options.subirConNombreTemporal, problems);
-    settings.beginGroup("HuellasFTPS");
-    for (const QString& host : settings.childKeys()) {
-        options.huellasFtps[host.toStdString()] = settings.value(host).toString().toStdString();
-    }
-    settings.endGroup();
+        ReadFlag(*ini, {"FTP", "SubirConNombreTemporal"}, options.subirConNombreTemporal, problems);
+    options.usarDireccionDeRespuestaPasiva =
+        ReadFlag(*ini, {"FTP", "UsarDireccionDeRespuestaPasiva"},
+                 options.usarDireccionDeRespuestaPasiva, problems);
+    options.huellasFtps = ReadPins(*ini, problems);
     return options;
 }
 

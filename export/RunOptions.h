@@ -23,12 +23,16 @@ struct RunOptions {
     std::string archivoRegistro;
     // [FTP] SubirConNombreTemporal: store as NAME.parcial, rename when confirmed.
     bool subirConNombreTemporal = false;
+    // [FTP] UsarDireccionDeRespuestaPasiva: data connections go to the address
+    // a 227 reply names (for the rare server that needs it) instead of to
+    // the server the client is talking to.
+    bool usarDireccionDeRespuestaPasiva = false;
     // [HuellasFTPS] host=sha256:HEX
     std::map<std::string, std::string> huellasFtps;
 };
 
-// Reads the file at path (UTF-8 INI). A value that is not valid keeps its
-// default and is described in problems, one text each.
+// Reads the file at path (UTF-8), each value literally. A value that is not
+// valid keeps its default and is described in problems, one text each.
 RunOptions LoadRunOptions(const std::string& path, std::vector<std::string>& problems);
 
 // The options in force for this program run (defaults until set).

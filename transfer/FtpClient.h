@@ -41,9 +41,10 @@ class TFtpClient : public TTcpConnection {
     bool SendFeat = true;
     bool SendHost = true;
     std::string HostArgument;  // argument of HOST; Host when empty
-    // True: data connections go to the control connection's peer, whatever
-    // address the PASV reply names.
-    bool PassiveToControlHost = false;
+    // False: data connections go to the control connection's peer, whatever
+    // address the PASV reply names. True: to the reply's address, replaced
+    // by the peer's only when the reply's is private and the peer's public.
+    bool PassiveAddressFromReply = false;
     int TransferTimeout = 0;  // read limit of data connections, ms (0: none)
     // CLNT identification; "Tramex2 FTP 1.0" while ClientName is empty.
     std::string ClientName;
@@ -62,11 +63,18 @@ class TFtpClient : public TTcpConnection {
     // fingerprint (for servers with a certificate of their own making). Empty:
     // the system's trust store and the host name decide.
     std::string PinnedFingerprint;
+    // Implicit TLS: the handshake right after the TCP connect, before the
+    // greeting; pins and checks as for explicit TLS.
+    bool ImplicitTls = false;
+    // A PEM file of trusted authorities in place of the system's trust store.
+    std::string TrustStoreFile;
 
     // Observers, for a log of the dialogue: each command as sent, with the
     // argument of PASS, ACCT and XAUT replaced by "****", and each reply's code.
     std::function<void(const std::string& command)> CommandSent;
     std::function<void(int code)> ReplyReceived;
+    // Events worth a line in a log that are no command or reply.
+    std::function<void(const std::string& text)> Notice;
 
     bool IsConnected();
     void Disconnect();

@@ -25,6 +25,7 @@ void TFtpClient::ConnectFromStart(bool sendHost) {
     Encoding = TextEncoding::SingleByte;
     bool greetingAccepted = false;
     try {
+        if (ImplicitTls) StartTls(TlsSettingsForHost());
         ReadGreeting();
         greetingAccepted = true;
         if (sendHost && !SendHostKeepsConnection()) {
@@ -32,7 +33,7 @@ void TFtpClient::ConnectFromStart(bool sendHost) {
             ConnectFromStart(false);
             return;
         }
-        if (UseTls) StartControlTls();
+        if (UseTls && !ImplicitTls) StartControlTls();
         if (AutoLogin) RunLoggedInSetup();
     } catch (...) {
         AbandonConnection(greetingAccepted);
@@ -48,7 +49,9 @@ void TFtpClient::RequireSafeSettings() const {
         RequireSafeArgument(*setting);
 }
 
-TlsSettings TFtpClient::TlsSettingsForHost() const { return {Host, PinnedFingerprint}; }
+TlsSettings TFtpClient::TlsSettingsForHost() const {
+    return {Host, PinnedFingerprint, TrustStoreFile};
+}
 
 // AUTH TLS (RFC 4217): anything but 234 leaves the dialogue in clear, so the
 // connect ends there, before the user name or the password is sent.

@@ -60,8 +60,15 @@ void TFtpClient::StoreFile(const std::string& localPath, const std::string& remo
     }
 }
 
+// Following a 227 reply's address would let a server, or whoever rewrites
+// its replies, send the archive to a third machine; an upload never needs it.
 std::string TFtpClient::DataHostFor(const std::string& replyHost) const {
-    return PassiveToControlHost ? PeerAddress() : PassiveHostFor(replyHost, PeerAddress());
+    const std::string peer = PeerAddress();
+    if (PassiveAddressFromReply) return PassiveHostFor(replyHost, peer);
+    if (replyHost != peer && Notice)
+        Notice("PASV indicó la dirección " + replyHost + "; los datos van a " + peer +
+               ", la del servidor");
+    return peer;
 }
 
 // The final reply is read only while the last reply on the control connection

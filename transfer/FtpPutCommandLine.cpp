@@ -3,6 +3,8 @@
 
 #include <map>
 
+#include "transfer/TlsSession.h"
+
 namespace tramex {
 namespace {
 
@@ -31,8 +33,12 @@ FtpPutRequest ParseFtpPutCommandLine(const std::vector<std::string>& arguments) 
                                                          {"--password", &request.Password},
                                                          {"--dir", &request.Directory},
                                                          {"--fingerprint", &request.Fingerprint}};
+    const std::map<std::string, bool*> flags = {
+        {"--temp-name", &request.TemporaryName},
+        {"--tls", &request.Tls},
+        {"--pasv-address-from-reply", &request.PassiveAddressFromReply}};
     std::vector<std::string> positional;
-    bool userGiven = false, passwordGiven = false;
+    bool userGiven = false, passwordGiven = false, fingerprintGiven = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const bool isOption = argument.starts_with("--") && argument.size() > 2;
@@ -40,8 +46,8 @@ FtpPutRequest ParseFtpPutCommandLine(const std::vector<std::string>& arguments) 
             positional.push_back(argument);
             continue;
         }
-        if (argument == "--temp-name" || argument == "--tls") {
-            (argument == "--tls" ? request.Tls : request.TemporaryName) = true;
+        if (const auto flag = flags.find(argument); flag != flags.end()) {
+            *flag->second = true;
             continue;
         }
         if (i + 1 >= arguments.size()) throw EUsageError("missing value after " + argument);
@@ -55,6 +61,7 @@ FtpPutRequest ParseFtpPutCommandLine(const std::vector<std::string>& arguments) 
             *found->second = value;
             userGiven |= argument == "--user";
             passwordGiven |= argument == "--password";
+            fingerprintGiven |= argument == "--fingerprint";
         } else {
             throw EUsageError("unknown option " + argument);
         }
@@ -63,7 +70,16 @@ FtpPutRequest ParseFtpPutCommandLine(const std::vector<std::string>& arguments) 
     if (!userGiven) throw EUsageError("--user is required");
     if (!passwordGiven) throw EUsageError("--password is required");
     if (positional.empty() || positional.size() > 2) throw EUsageError("expected FILE [REMOTE]");
-    if (!request.Fingerprint.empty()) request.Tls = true;
+    // A script passing an unset variable gives an empty pin: that must fail,
+    // not quietly send the password in clear.
+    if (fingerprintGiven) {
+        request.Tls = true;
+        try {
+            NormalizedFingerprint(request.Fingerprint);
+        } catch (const EInvalidFingerprint& invalid) {
+            throw EUsageError(invalid.what());
+        }
+    }
     request.LocalFile = positional[0];
     if (positional.size() == 2) request.RemoteName = positional[1];
     return request;

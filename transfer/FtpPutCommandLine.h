@@ -1,6 +1,7 @@
 // Command line of tramex-ftp-put, and the form its messages take on the console:
 //   --host H [--port N] --user U --password P [--dir D] [--timeout SECONDS]
-//   [--temp-name] [--tls] [--fingerprint sha256:HEX] FILE [REMOTE]
+//   [--temp-name] [--tls] [--fingerprint sha256:HEX] [--pasv-address-from-reply]
+//   FILE [REMOTE]
 #pragma once
 
 #include <cstdint>
@@ -23,6 +24,9 @@ struct FtpPutRequest {
     bool TemporaryName = false;  // store under a temporary name, then rename
     bool Tls = false;            // explicit TLS (FTPS)
     std::string Fingerprint;     // "sha256:HEX" the certificate must have; implies Tls
+    // Data connections go where the 227 reply says (under the private/public
+    // rule) instead of to the control connection's peer.
+    bool PassiveAddressFromReply = false;
 };
 
 class EUsageError : public Error {
@@ -40,6 +44,7 @@ std::string ConsoleLines(const std::string& message);
 
 inline constexpr const char* kFtpPutUsage =
     "usage: tramex-ftp-put --host H [--port N] --user U --password P [--dir D] "
-    "[--timeout SECONDS] [--temp-name] [--tls] [--fingerprint sha256:HEX] FILE [REMOTE]";
+    "[--timeout SECONDS] [--temp-name] [--tls] [--fingerprint sha256:HEX] "
+    "[--pasv-address-from-reply] FILE [REMOTE]";
 
 }  // namespace tramex

@@ -32,6 +32,8 @@ struct TlsSettings {
     // fingerprint is this one, whoever issued it. Empty: the system's trust
     // store and the name decide.
     std::string PinnedFingerprint;
+    // A PEM file of trusted authorities; empty: the system's trust store.
+    std::string TrustStoreFile;
 };
 
 // What the handshake agreed, for the run log.
@@ -56,6 +58,13 @@ class EUntrustedCertificate : public ETlsError {
                     ")") {}
 };
 
+// A pin that is no SHA-256 fingerprint: refused before anything is sent,
+// since an unusable pin must never mean "no pin".
+class EInvalidFingerprint : public ETlsError {
+  public:
+    using ETlsError::ETlsError;
+};
+
 class TTlsSession {
   public:
     virtual ~TTlsSession() = default;
@@ -78,8 +87,8 @@ std::unique_ptr<TTlsSession> CreateClientTlsSession(TSocketHandler& socket,
                                                     const TlsSettings& settings,
                                                     const TTlsSession* resumeFrom);
 
-// "sha256:HEX" in upper case without separators; raises ETlsError when the
-// text is not a SHA-256 fingerprint.
+// "sha256:HEX" in upper case without separators; raises EInvalidFingerprint
+// when the text (empty included) is not a SHA-256 fingerprint.
 std::string NormalizedFingerprint(const std::string& text);
 
 }  // namespace tramex

@@ -25,6 +25,8 @@ void Upload(const tramex::FtpPutRequest& request) {
     client.UploadWithTemporaryName = request.TemporaryName;
     client.UseTls = request.Tls;
     client.PinnedFingerprint = request.Fingerprint;
+    client.PassiveAddressFromReply = request.PassiveAddressFromReply;
+    client.Notice = [](const std::string& text) { std::cerr << tramex::ConsoleLines(text); };
     if (client.IsConnected()) client.Disconnect();
     client.Connect();
     // The export run would silently skip the upload here; a tool must not

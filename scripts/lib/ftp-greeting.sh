@@ -16,3 +16,15 @@ wait_for_greeting() {
     done
     return 1
 }
+
+# The same for a server that speaks TLS from its first byte (implicit FTPS).
+wait_for_tls_greeting() {
+    local port=$1 line
+    for _ in $(seq 1 50); do
+        line=$(timeout 3 openssl s_client -connect "127.0.0.1:$port" -quiet </dev/null 2>/dev/null |
+            head -c 3) || true
+        [[ $line == 220 ]] && return 0
+        sleep 0.2
+    done
+    return 1
+}

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Real FTP servers on loopback for the FTP client tests: pyftpdlib and
-# vsftpd in clear, and one of each that demands explicit TLS with a
-# self-signed certificate made here; one user, a password and an upload
+# vsftpd in clear, one of each that demands explicit TLS with a self-signed
+# certificate made here, and a vsftpd with implicit TLS whose certificate
+# comes from a test authority made here; one user, a password and an upload
 # directory each.
-#   ftp.sh start      starts all four, waits until each greets, appends the
+#   ftp.sh start      starts all five, waits until each greets, appends the
 #                     TRAMEX_FTP_* variables to $TRAMEX_SERVICES_ENV
-#   ftp.sh start-tls  starts only the two TLS servers (beside servers in
+#   ftp.sh start-tls  starts only the three TLS servers (beside servers in
 #                     clear that run from another state directory)
 #   ftp.sh stop       ends them
 set -euo pipefail
@@ -85,7 +86,9 @@ CONF
     printf '%s\n' "$@" >>"$conf"
     nohup /usr/sbin/vsftpd "$conf" >"$state/$name.out" 2>&1 &
     echo $! >"$state/$name.pid"
-    wait_for_greeting "$port" || { cat "$state/$name.out" >&2; fail "$name did not come up"; }
+    local greeting=wait_for_greeting
+    [[ " $* " == *" implicit_ssl=YES "* ]] && greeting=wait_for_tls_greeting
+    $greeting "$port" || { cat "$state/$name.out" >&2; fail "$name did not come up"; }
     echo "export TRAMEX_FTP_${variable}_PORT=$port" >>"$env_file"
     echo "export TRAMEX_FTP_${variable}_DIR=$home" >>"$env_file"
 }
@@ -127,14 +130,40 @@ start_vsftpd_tls() {
         xferlog_enable=YES xferlog_std_format=NO log_ftp_protocol=YES
 }
 
+# A test authority of our own and, issued by it, a certificate for 127.0.0.1
+# and tramex-otro.invalid only: a client given this authority as its trust
+# store trusts the server at 127.0.0.1 and must refuse it as localhost.
+make_authority_certificate() {
+    openssl req -x509 -newkey rsa:2048 -nodes -days 30 -subj "/CN=Tramex2 test authority" \
+        -keyout "$state/ca.key" -out "$state/ca.crt" 2>/dev/null
+    openssl req -newkey rsa:2048 -nodes -subj /CN=tramex-otro.invalid \
+        -keyout "$state/issued.key" -out "$state/issued.csr" 2>/dev/null
+    echo "subjectAltName=DNS:tramex-otro.invalid,IP:127.0.0.1" >"$state/issued.ext"
+    openssl x509 -req -in "$state/issued.csr" -CA "$state/ca.crt" -CAkey "$state/ca.key" \
+        -CAcreateserial -days 30 -extfile "$state/issued.ext" -out "$state/issued.crt" 2>/dev/null
+    chmod 644 "$state/ca.crt" "$state/issued.crt"
+    echo "export TRAMEX_FTP_TEST_CA=$state/ca.crt" >>"$env_file"
+}
+
+start_vsftpd_implicit() {
+    start_vsftpd vsftpd-implicit VSFTPD_IMPLICIT "vsftpd implicit TLS ready for Tramex2 tests" \
+        ssl_enable=YES implicit_ssl=YES "rsa_cert_file=$state/issued.crt" \
+        "rsa_private_key_file=$state/issued.key" ssl_ciphers=HIGH force_local_logins_ssl=YES \
+        force_local_data_ssl=YES require_ssl_reuse=YES
+}
+
 start_tls_servers() {
     make_certificate
     start_pyftpdlib_tls
     start_vsftpd_tls
+    make_authority_certificate
+    start_vsftpd_implicit
 }
 
 stop_all() {
-    for server in pyftpdlib vsftpd pyftpdlib-tls vsftpd-tls; do stop_one "$server"; done
+    for server in pyftpdlib vsftpd pyftpdlib-tls vsftpd-tls vsftpd-implicit; do
+        stop_one "$server"
+    done
 }
 
 stop_one() {
@@ -160,6 +189,7 @@ case "${1:-}" in
         env_file=${TRAMEX_SERVICES_ENV:?TRAMEX_SERVICES_ENV must name the variables file}
         stop_one pyftpdlib-tls
         stop_one vsftpd-tls
+        stop_one vsftpd-implicit
         mkdir -p "$state"
         start_tls_servers
         echo "export TRAMEX_FTP_USER=$user" >>"$env_file"

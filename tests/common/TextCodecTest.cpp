@@ -6,7 +6,10 @@ namespace tramex {
 namespace {
 
 TEST(TextCodec, SpanishLettersRoundTripThroughWindows1252) {
-    const std::string stored = "Compa\xF1" "ia Ca\xF1" "as \xC1vila";
+    const std::string stored =
+        "Compa\xF1"
+        "ia Ca\xF1"
+        "as \xC1vila";
     const std::string text = Cp1252ToUtf8(stored);
     EXPECT_EQ(text, "Compañia Cañas Ávila");
     EXPECT_EQ(Utf8ToCp1252(text), stored);

@@ -2,11 +2,13 @@
 // directory's lock, the options file, the run log, the company code check.
 #include "export/DataDirectoryLock.h"
 #include "export/FtpServerSetting.h"
+#include "export/RunArchive.h"
 #include "export/RunLog.h"
 #include "export/RunOptions.h"
 #include "export/RunStatus.h"
 #include "session/CompanyCode.h"
 #include "tests/session/ScratchDirectory.h"
+#include "transfer/TlsSession.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -17,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 namespace tramex {
 namespace {
@@ -70,45 +73,55 @@ TEST(RunOptions, AbsentFileGivesDefaultsAndInvalidValuesKeepThem) {
     EXPECT_FALSE(none.subirConNombreTemporal);
     EXPECT_TRUE(problems.empty());
 
-    const std::string path =
-        scratch.Write("tramex.ini",
-                      "[Desatendido]\nLimiteAvisosSegundos=0\nEsperaOtraExportacionSegundos=diez\n"
-                      "[Registro]\nArchivo=/var/log/tramex.log\n[FTP]\nSubirConNombreTemporal=si\n"
-                      "[HuellasFTPS]\nftp.example.com=sha256:AB12\n");
+    const std::string path = scratch.Write(
+        "tramex.ini",
+        "[Desatendido]\nLimiteAvisosSegundos=0\nEsperaOtraExportacionSegundos=diez\n"
+        "[Registro]\nArchivo=C:\\Quintor\\tramex.log\n[FTP]\nSubirConNombreTemporal=si\n"
+        "UsarDireccionDeRespuestaPasiva=1\n[HuellasFTPS]\nftp.example.com=sha256:AB12\n");
     const RunOptions read = LoadRunOptions(path, problems);
     EXPECT_EQ(read.limiteAvisosSegundos, 0);
     EXPECT_EQ(read.esperaOtraExportacionSegundos, 600);
-    EXPECT_EQ(read.archivoRegistro, "/var/log/tramex.log");
+    EXPECT_EQ(read.archivoRegistro, "C:\\Quintor\\tramex.log");
     EXPECT_FALSE(read.subirConNombreTemporal);
+    EXPECT_TRUE(read.usarDireccionDeRespuestaPasiva);
+    // Kept as written, so the host's upload fails instead of going unpinned.
     EXPECT_EQ(read.huellasFtps.at("ftp.example.com"), "sha256:AB12");
     EXPECT_THAT(
         problems,
         ElementsAre("Desatendido/EsperaOtraExportacionSegundos=diez no es válido; se usa 600",
-                    "FTP/SubirConNombreTemporal=si no es válido; se usa 0"));
+                    "FTP/SubirConNombreTemporal=si no es válido; se usa 0",
+                    "HuellasFTPS/ftp.example.com: Huella no válida (se espera sha256:HEX): "
+                    "sha256:AB12"));
 }
 
-// "ftpes://" turns TLS on and is not part of the host; the pin is the host's
-// own, whatever the case of either name. A plain server keeps its text as is.
-TEST(RunOptions, FtpesServerUsesTlsWithItsHostsPin) {
-    const std::map<std::string, std::string> pins = {{"FTP.Example.com", "sha256:AB12"},
-                                                     {"other.example.com", "sha256:CD34"}};
-    struct Case {
-        std::string Server, Host;
-        bool Tls;
-        std::string Pin;
+// The scheme says whether and how TLS starts and is not part of the host; a
+// port may follow the host; a TLS host gets its own pin, whatever the case of
+// either name. Anything else names the value it cannot use.
+TEST(RunOptions, ServerColumnGivesHostPortTlsAndPin) {
+    const std::string pin = "sha256:" + std::string(64, 'A');
+    const std::map<std::string, std::string> pins = {
+        {"FTP.Example.com", "sha256:" + std::string(64, 'a')}, {"bad.example.com", ""}};
+    using Read = std::tuple<std::string, int, bool, bool, std::string>;
+    const auto read = [&pins](const std::string& server) {
+        const FtpServerSetting s = ReadFtpServerSetting(server, pins);
+        return Read{s.Host, s.Port, s.Tls, s.ImplicitTls, s.PinnedFingerprint};
     };
-    for (const Case& c :
-         std::vector<Case>{{"ftp.example.com", "ftp.example.com", false, ""},
-                           {"ftpes://ftp.example.com", "ftp.example.com", true, "sha256:AB12"},
-                           {"FTPES://ftp.example.com/", "ftp.example.com", true, "sha256:AB12"},
-                           {"ftpes://unpinned.example.com", "unpinned.example.com", true, ""},
-                           {"ftp://ftp.example.com", "ftp://ftp.example.com", false, ""}}) {
-        SCOPED_TRACE(c.Server);
-        const FtpServerSetting setting = ReadFtpServerSetting(c.Server, pins);
-        EXPECT_EQ(setting.Host, c.Host);
-        EXPECT_EQ(setting.Tls, c.Tls);
-        EXPECT_EQ(setting.PinnedFingerprint, c.Pin);
-    }
+    EXPECT_EQ(read("ftp.example.com"), Read("ftp.example.com", 0, false, false, ""));
+    EXPECT_EQ(read("ftp.example.com:2121"), Read("ftp.example.com", 2121, false, false, ""));
+    EXPECT_EQ(read("ftpes://ftp.example.com"), Read("ftp.example.com", 0, true, false, pin));
+    EXPECT_EQ(read("FTPES://ftp.example.com:2121/"),
+              Read("ftp.example.com", 2121, true, false, pin));
+    EXPECT_EQ(read("ftps://ftp.example.com"), Read("ftp.example.com", 990, true, true, pin));
+    EXPECT_EQ(read("ftps://other.example.com:9990"),
+              Read("other.example.com", 9990, true, true, ""));
+    for (const char* invalid :
+         {"ftp://ftp.example.com", "ftpes://", "ftps://:990", "h:", "h:0", "h:65536", "h:21x"})
+        EXPECT_THAT([&] { read(invalid); }, ::testing::ThrowsMessage<EInvalidFtpServer>(
+                                                std::string("Servidor FTP no válido: ") + invalid));
+    // An empty pin is no pin at all: the upload is refused, not left unpinned.
+    EXPECT_THAT(
+        [&] { read("ftpes://bad.example.com"); },
+        ::testing::ThrowsMessage<EInvalidFingerprint>("Huella no válida (se espera sha256:HEX)"));
 }
 
 TEST(RunLog, LinesWaitForTheirPlaceCarryTimeAndProcessAndTheFullLogIsRotated) {
@@ -128,8 +141,30 @@ TEST(RunLog, LinesWaitForTheirPlaceCarryTimeAndProcessAndTheFullLogIsRotated) {
     runlog::Write("después");
     EXPECT_EQ(std::filesystem::file_size(scratch.path() / "tramex.log.1"),
               static_cast<std::uintmax_t>(runlog::kRotateBytes + 1));
-    EXPECT_THAT(Read(scratch.path() / "tramex.log"), HasSubstr(" después\n"));
+    // Renamed, not copied: the log starts again with this one line.
+    EXPECT_THAT(Read(scratch.path() / "tramex.log"),
+                MatchesRegex("[-0-9]{10}T[0-9:.]{12} [0-9]+ después\n"));
     runlog::ResetForTests();
+}
+
+TEST(RunLog, EndLineHasAPointAndThreeDecimals) {
+    EXPECT_EQ(runlog::EndText(0, 1657), "fin: estado 0, 1.657 s");
+    EXPECT_EQ(runlog::EndText(8, 61005), "fin: estado 8, 61.005 s");
+    EXPECT_EQ(runlog::EndText(6, 40), "fin: estado 6, 0.040 s");
+}
+
+// House, partner, then the year, a 6, the month and the day: what the
+// receiving side files the archive by.
+TEST(ArchiveName, HousePartnerYearSixMonthDay) {
+    using namespace std::chrono;
+    ParametrosEnvio run;
+    run.CodCasa = "C1";
+    run.CodPartner = "P1";
+    run.DirectorioDatos = "/datos";
+    run.Fecha = 2019y / September / 27d;
+    EXPECT_EQ(ArchiveName(run), "C1_P1_201960927.zip");
+    run.Fecha = 2026y / December / 8d;
+    EXPECT_EQ(ArchivePath(run), "/datos/C1_P1_202661208.zip");
 }
 
 TEST(CompanyCode, OnlyOneFolderNameIsACompany) {

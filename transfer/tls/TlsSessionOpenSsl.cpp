@@ -141,8 +141,14 @@ class TOpenSslSession : public TTlsSession {
         BIO_set_data(bio, &bioState_);
         BIO_set_init(bio, 1);
         SSL_set_bio(ssl_, bio, bio);
-        if (!settings.PinnedFingerprint.empty())
-            pin_ = NormalizedFingerprint(settings.PinnedFingerprint);
+        try {
+            if (!settings.PinnedFingerprint.empty())
+                pin_ = NormalizedFingerprint(settings.PinnedFingerprint);
+            if (!settings.TrustStoreFile.empty()) UseTrustStoreFile(settings.TrustStoreFile);
+        } catch (...) {
+            SSL_free(ssl_);
+            throw;
+        }
         CheckNameAgainstCertificate();
         if (resumeFrom) {
             SSL_SESSION* session = SSL_get1_session(resumeFrom->ssl_);
@@ -201,6 +207,17 @@ class TOpenSslSession : public TTlsSession {
     }
 
   private:
+    void UseTrustStoreFile(const std::string& file) {
+        X509_STORE* store = X509_STORE_new();
+        if (!store || X509_STORE_load_file(store, file.c_str()) != 1) {
+            X509_STORE_free(store);
+            throw ETlsError("No se pudieron leer las autoridades de " + file + " (" +
+                            LibraryReason() + ")");
+        }
+        SSL_set1_verify_cert_store(ssl_, store);
+        X509_STORE_free(store);
+    }
+
     void CheckNameAgainstCertificate() {
         const std::string& name = settings_.ServerName;
         if (IsIPv4Address(name)) {

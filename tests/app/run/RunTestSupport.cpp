@@ -120,7 +120,7 @@ ExportRunTest::ExportRunTest() {
     parametros.IdAgencia = "0";
     parametros.Familia = "01";
     parametros.Fecha = Today();
-    parametros.ServidorFtp = "127.0.0.1";
+    parametros.ServidorFtp = "127.0.0.1:" + std::to_string(server.Port());
     parametros.UsuarioFtp = "demo";
     parametros.ClaveFtp = "demo";
     parametros.CodCasa = "C1";
@@ -135,7 +135,6 @@ ExportRunTest::~ExportRunTest() {
 
 Tfcierre& ExportRunTest::CreateWindow() {
     window = new Tfcierre(nullptr, parametros, dm);
-    window->FtpClient1.Port = server.Port();
     window->FtpClient1.ConnectTimeout = 3000;
     window->FtpClient1.ReadTimeout = 3000;
     window->ScriptWaits = {5000, 5000, 5000};

@@ -59,7 +59,9 @@ ScriptedFtpServer& ScriptedFtpServer::ReplyAfter(int delayMs, const std::string&
     return Add({StepKind::LateReply, reply, delayMs});
 }
 ScriptedFtpServer& ScriptedFtpServer::Ignore() { return Add({StepKind::Ignore, ""}); }
-ScriptedFtpServer& ScriptedFtpServer::ReplyPassive() { return Add({StepKind::Passive, ""}); }
+ScriptedFtpServer& ScriptedFtpServer::ReplyPassive(const std::string& addressFields) {
+    return Add({StepKind::Passive, addressFields});
+}
 ScriptedFtpServer& ScriptedFtpServer::ReceiveUpload() { return Add({StepKind::Upload, ""}); }
 ScriptedFtpServer& ScriptedFtpServer::ReceiveThenReset(std::size_t count) {
     return Add({StepKind::UploadThenReset, "", 0, count});
@@ -124,8 +126,8 @@ void ScriptedFtpServer::Play(const Step& step) {
             ReadCommand();
             dataListener_ = std::make_unique<testnet::TestListener>();
             const uint16_t port = dataListener_->Port();
-            peer_->Send("227 Entering Passive Mode (127,0,0,1," + std::to_string(port / 256) + "," +
-                        std::to_string(port % 256) + ")\r\n");
+            peer_->Send("227 Entering Passive Mode (" + step.Text + "," +
+                        std::to_string(port / 256) + "," + std::to_string(port % 256) + ")\r\n");
             break;
         }
         case StepKind::Upload:

@@ -29,8 +29,9 @@ class ScriptedFtpServer {
     ScriptedFtpServer& ReplyAfter(int delayMs, const std::string& reply);
     // Waits for the next command and records it; sends nothing.
     ScriptedFtpServer& Ignore();
-    // Answers the next command with a 227 naming a fresh data listener.
-    ScriptedFtpServer& ReplyPassive();
+    // Answers the next command with a 227 naming a fresh data listener's port
+    // at the given address (which need not be the listener's).
+    ScriptedFtpServer& ReplyPassive(const std::string& addressFields = "127,0,0,1");
     // Accepts the data connection and records everything up to its close.
     ScriptedFtpServer& ReceiveUpload();
     // Accepts the data connection, reads `count` bytes, then resets it.

@@ -218,6 +218,9 @@ TEST_F(FtpDialogue, LoginFollowsWhatTheServerAsksFor) {
          .Commands = {"HOST localhost", "USER tramex", "FEAT", "TYPE I", "SYST", "SITE ZONE",
                       "TYPE I"}},
     };
+    // What a log sees of the same dialogues: never a password, account or XAUT.
+    std::vector<std::string> observed;
+    client.CommandSent = [&observed](const std::string& command) { observed.push_back(command); };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Lines[0] + " / " + c.Lines[2]);
         client.Username = c.Username;
@@ -233,6 +236,9 @@ TEST_F(FtpDialogue, LoginFollowsWhatTheServerAsksFor) {
         EXPECT_EQ(login.Finish(), "");
         EXPECT_EQ(login.Commands(), c.Commands);
     }
+    EXPECT_THAT(observed, ::testing::IsSupersetOf({"PASS ****", "ACCT ****", "XAUT ****"}));
+    for (const char* secret : {"secret", "ventas", "BODE", "?:><9="})
+        EXPECT_THAT(observed, ::testing::Each(::testing::Not(::testing::HasSubstr(secret))));
 }
 
 TEST(XautChallenge, OnlyTheNamedServerWithDigitsInBrackets) {

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "tests/transfer/ftp/FtpDialogueFixture.h"
+#include "transfer/FtpPutCommandLine.h"
 
 namespace tramex {
 namespace {
@@ -146,13 +147,9 @@ TEST_F(FtpDialogue, MissingLocalFileSendsNothing) {
     QueueLogin();
     StartServer();
     client.Connect();
-    const std::string missing = (folder / "missing.zip").string();
-    try {
-        client.StoreFile(missing, "x.zip", false, 0);
-        ADD_FAILURE() << "missing file not reported";
-    } catch (const EFOpenError& error) {
-        EXPECT_THAT(error.what(), ::testing::StartsWith("Cannot open file \"" + missing + "\". "));
-    }
+    // The file layer's error, whose text TcpSend.MissingLocalFile... checks.
+    EXPECT_THROW(client.StoreFile((folder / "missing.zip").string(), "x.zip", false, 0),
+                 EFOpenError);
     EXPECT_TRUE(client.IsConnected());
     EXPECT_EQ(FinishServer(), "");
     EXPECT_THAT(server.Commands(), ElementsAreArray(LoginCommands()));
@@ -179,6 +176,53 @@ TEST_F(FtpDialogue, DataConnectionThatCannotBeOpenedLeavesStorUnread) {
     EXPECT_TRUE(client.IsConnected());
     EXPECT_EQ(FinishServer(), "");
     EXPECT_EQ(server.Commands().back(), "STOR e.zip");
+}
+
+// A 227 naming another machine (127.0.0.2, where nothing listens) is not
+// followed: the data go to the server the client talks to, and that is told.
+// Asked to follow the reply, the client goes where it says.
+TEST_F(FtpDialogue, DataConnectionGoesToTheControlPeerWhateverThe227Names) {
+    QueueLogin();
+    server.ReplyPassive("127,0,0,2")
+        .Reply("350 Restarting at 0")
+        .Reply("150 Go")
+        .ReceiveUpload()
+        .Send("226 Done")
+        .ReplyPassive("127,0,0,2")
+        .Reply("350 Restarting at 0")
+        .Ignore();
+    StartServer();
+    std::vector<std::string> notices;
+    client.Notice = [&notices](const std::string& text) { notices.push_back(text); };
+    client.Connect();
+    const std::string path = WriteFile("a.zip", "PK");
+    client.StoreFile(path, "a.zip", false, 0);
+    EXPECT_THAT(notices, ElementsAre("PASV indicó la dirección 127.0.0.2; los datos van a "
+                                     "127.0.0.1, la del servidor"));
+    client.PassiveAddressFromReply = true;
+    try {
+        client.StoreFile(path, "b.zip", false, 0);
+        ADD_FAILURE() << "the reply's address was not followed";
+    } catch (const ESocketError& error) {
+        EXPECT_EQ(error.code(), 10061);
+    }
+    EXPECT_EQ(FinishServer(), "");
+    EXPECT_THAT(server.Uploads(), ElementsAre("PK"));
+}
+
+// Any --fingerprint means TLS, and one that is no SHA-256 fingerprint (the
+// empty text of an unset variable included) stops the tool before it connects.
+TEST(FtpPutCommandLine, AnyPinMeansTlsAndAnUnusableOneIsRefused) {
+    const auto parse = [](const std::string& pin) {
+        return ParseFtpPutCommandLine(
+            {"--host", "h", "--user", "u", "--password", "p", "--fingerprint", pin, "f.zip"});
+    };
+    EXPECT_TRUE(parse("sha256:" + std::string(64, 'a')).Tls);
+    EXPECT_THAT([&] { parse(""); },
+                ::testing::ThrowsMessage<EUsageError>("Huella no válida (se espera sha256:HEX)"));
+    EXPECT_THAT([&] { parse("sha256:AB12"); },
+                ::testing::ThrowsMessage<EUsageError>(
+                    "Huella no válida (se espera sha256:HEX): sha256:AB12"));
 }
 
 // A server that takes the data connection and stops reading, with a 2 s
