@@ -65,12 +65,6 @@ class EInvalidFingerprint : public ETlsError {
     using ETlsError::ETlsError;
 };
 
-// This build has no TLS library.
-class ETlsUnavailable : public ETlsError {
-  public:
-    ETlsUnavailable() : ETlsError("Esta versión del programa no incluye TLS (FTPS).") {}
-};
-
 class TTlsSession {
   public:
     virtual ~TTlsSession() = default;

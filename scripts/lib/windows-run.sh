@@ -64,7 +64,7 @@ fail_check() { say "FAILED: tramex-ftp-put.exe $*"; exit 1; }
 expect_ftp_put_failure() {
     local program=$1 status=$2 expected=$3 errors=$4 actual=0
     shift 4
-    wine "$program" "$@" 2>"$errors" || actual=$?
+    timeout 120 wine "$program" "$@" 2>"$errors" || actual=$?
     [ "$actual" -eq "$status" ] || fail_check "exited $actual instead of $status: $(cat "$errors")"
     /usr/bin/python3 -c 'import sys; sys.exit(open(sys.argv[1], "rb").read() != sys.argv[2].encode())' \
         "$errors" "$expected" || fail_check "wrote $(od -c "$errors" | head -5) instead of: $expected"

@@ -120,12 +120,14 @@ start_pyftpdlib_tls() {
 
 # TLS is compulsory for the login and every data connection, and each data
 # connection must resume the control connection's session and end with the
-# closing alert: what careful servers demand.
+# closing alert: what careful servers demand. Every command the server
+# received goes to $state/vsftpd-tls.log, for tests that check what was sent.
 start_vsftpd_tls() {
     start_vsftpd vsftpd-tls VSFTPD_TLS "vsftpd TLS ready for Tramex2 tests" \
         ssl_enable=YES "rsa_cert_file=$state/tls.crt" "rsa_private_key_file=$state/tls.key" \
         ssl_ciphers=HIGH force_local_logins_ssl=YES force_local_data_ssl=YES \
-        require_ssl_reuse=YES strict_ssl_read_eof=YES
+        require_ssl_reuse=YES strict_ssl_read_eof=YES \
+        xferlog_enable=YES xferlog_std_format=NO log_ftp_protocol=YES
 }
 
 # A test authority of our own and, issued by it, a certificate for 127.0.0.1

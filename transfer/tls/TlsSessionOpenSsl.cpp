@@ -7,12 +7,17 @@
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 
+#ifdef _WIN32
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
+#endif
 
 #include <cstdio>
 
 #include "transfer/SocketErrors.h"
 #include "transfer/TlsSession.h"
+#include "transfer/tls/TlsSystem.h"
 
 namespace tramex {
 namespace {
@@ -70,10 +75,16 @@ BIO_METHOD* SocketBioMethod() {
 // session its control connection negotiated.
 SSL_CTX* ClientContext() {
     static SSL_CTX* context = [] {
+        StartTlsLibrary();
         SSL_CTX* created = SSL_CTX_new(TLS_client_method());
         if (!created) throw ETlsError("No se pudo preparar TLS.");
         SSL_CTX_set_min_proto_version(created, TLS1_2_VERSION);
-        SSL_CTX_set_default_verify_paths(created);
+        try {
+            LoadSystemTrustStore(created);
+        } catch (...) {
+            SSL_CTX_free(created);
+            throw;
+        }
         // The chain is checked after the handshake, where a pin may
         // replace it and the failure can name the host.
         SSL_CTX_set_verify(created, SSL_VERIFY_NONE, nullptr);
