@@ -8,14 +8,17 @@
 #include "export/FtpServerSetting.h"
 #include "export/ReportCommands.h"
 #include "export/RunArchive.h"
+#include "export/RunLock.h"
 #include "export/RunLog.h"
 #include "platform/ScriptLaunch.h"
 #include "transfer/FtpClient.h"
+#include "transfer/FtpRetry.h"
 
 #include <chrono>
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <thread>
 
 namespace tramex {
 namespace {
@@ -54,7 +57,8 @@ void Show(RunDisplay& display, const std::string& message) {
     display.ShowStep(message);
 }
 
-void WriteFiles(Connection& connection, const ParametrosEnvio& run, RunDisplay& display) {
+std::vector<ArchiveEntry> WriteFiles(Connection& connection, const ParametrosEnvio& run,
+                                     RunDisplay& display) {
     ExtractProgress progress;
     progress.stepStarted = [&display](const std::string& message) {
         interruption::ThrowIfRequested();
@@ -64,7 +68,7 @@ void WriteFiles(Connection& connection, const ParametrosEnvio& run, RunDisplay& 
         runlog::Write("archivo " + fileName + ": " + std::to_string(rows) + " filas, " +
                       FileSizeText(run.DirectorioDatos + "/" + fileName) + " bytes");
     };
-    WriteExtractFiles(connection, run, progress);
+    return WriteExtractFiles(connection, run, progress);
 }
 
 // A started script and when it started, for the log.
@@ -119,10 +123,22 @@ void RemoveStaleArchive(const std::string& archivePath) {
     }
 }
 
-// True when comprimir left a fresh archive; eliminar runs only then, so the
-// ten files stay for diagnosis otherwise.
-bool PackAndCleanUp(const ParametrosEnvio& run, const ScriptWaitLimits& limits,
-                    RunDisplay& display) {
+// Empty text when comprimir ended well and left an archive of exactly the
+// files this run wrote; otherwise what is wrong, as the box says it. A
+// script that failed may still have left something under the archive's name.
+std::string PackingProblem(StartedScript& comprimir, const ParametrosEnvio& run,
+                           const std::vector<ArchiveEntry>& written) {
+    const std::string archivePath = ArchivePath(run);
+    if (!Finished(comprimir) || !ArchiveExists(archivePath)) return kArchiveMissingMessage;
+    const int status = comprimir.process->ExitCode();
+    if (status != 0) return "comprimir terminó con estado " + std::to_string(status);
+    return ArchiveMismatch(archivePath, ArchiveName(run), written);
+}
+
+// Empty text when comprimir left the archive to upload; eliminar runs only
+// then, so the ten files stay for diagnosis otherwise.
+std::string PackAndCleanUp(const ParametrosEnvio& run, const std::vector<ArchiveEntry>& written,
+                           const ScriptWaitLimits& limits, RunDisplay& display) {
     const std::string& directory = run.DirectorioDatos;
     const std::string archivePath = ArchivePath(run);
     Show(display, "Commprimiendo archivos. espere un momento...");
@@ -132,31 +148,32 @@ bool PackAndCleanUp(const ParametrosEnvio& run, const ScriptWaitLimits& limits,
 
     Show(display, "Archivos comprimidos satisfactoriamente. espere un momento...");
     WaitForScript(comprimir, limits.afterCompressedMs);
-    const bool packed = Finished(comprimir) && ArchiveExists(archivePath);
+    const std::string problem = PackingProblem(comprimir, run, written);
 
     Show(display, "Preparando archivos para subir al servidor. espere un momento...");
-    if (!packed) {
-        runlog::Write("no hay archivo " + archivePath + "; eliminar no se ejecuta");
-        return false;
+    if (!problem.empty()) {
+        runlog::Write("no hay archivo que subir en " + archivePath + "; eliminar no se ejecuta");
+        return problem;
     }
     runlog::Write("archivo " + ArchiveName(run) + ": " + FileSizeText(archivePath) + " bytes");
     StartedScript eliminar = StartScript("eliminar", {directory}, directory);
     WaitForScript(eliminar, limits.eliminarMs);
     if (eliminar.process && !Finished(eliminar)) runlog::Write("eliminar no terminó a tiempo");
-    return true;
+    return {};
 }
 
 // Logs the dialogue (the client never shows a password) and keeps the step
 // a failure names: the last command sent, other than the QUIT with which
-// the client leaves after a failure.
+// the client leaves and the DELE with which it cleans up after a failure.
 void TraceDialogue(TFtpClient& ftp, std::string& step) {
     step = "conexión";
     ftp.CommandSent = [&step](const std::string& command) {
         runlog::Write("FTP > " + command);
         const std::string verb = command.substr(0, command.find(' '));
-        if (verb != "QUIT") step = verb;
+        if (verb != "QUIT" && verb != "DELE") step = verb;
     };
     ftp.ReplyReceived = [](int code) { runlog::Write("FTP < " + std::to_string(code)); };
+    ftp.Noted = [](const std::string& text) { runlog::Write("FTP: " + text); };
 }
 
 // What protected the upload, so a run log shows which certificate was trusted.
@@ -171,9 +188,50 @@ std::string UploadContext(const ParametrosEnvio& run, const TFtpClient& ftp,
            std::to_string(ftp.Port) + " (" + step + "): ";
 }
 
+// One attempt: connect, change directory, store and check. Returns
+// Uploaded, or Ftp when the server hung up right after the login; raises
+// what failed as the client raised it.
+ExitStatus UploadOnce(const ParametrosEnvio& run, TFtpClient& ftp, RunDisplay& display) {
+    // A connection left open by an earlier attempt or run.
+    if (ftp.IsConnected()) ftp.Disconnect();
+    ftp.Connect();
+    // Connect returns logged in or raises; a server that hangs up right
+    // after the login is the one way to arrive here unconnected.
+    if (!ftp.IsConnected()) {
+        display.Inform(kFtpConnectFailedMessage);
+        return ExitStatus::Ftp;
+    }
+    if (ftp.UsesTls()) LogTls(ftp.TlsDetails());
+    if (!run.UbicaDoc.empty()) ftp.ChangeDirectory(run.UbicaDoc);
+    ftp.StoreFile(ArchivePath(run), ArchiveName(run), false, 0);
+    const std::string& checked = ftp.LastStoreCheck();
+    runlog::Write(!ftp.VerifyUpload ? std::string("sin verificación ([FTP] Verificar=0)")
+                  : checked.empty() ? std::string("el servidor no ofrece verificación")
+                                    : "verificado: " + checked);
+    return ExitStatus::Uploaded;
+}
+
+// Waits seconds before the next attempt; a stop request ends the wait at once.
+void WaitBeforeRetry(int seconds) {
+    const auto end = Clock::now() + std::chrono::seconds(seconds);
+    while (Clock::now() < end) {
+        interruption::ThrowIfRequested();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    interruption::ThrowIfRequested();
+}
+
+int RetryWaitSeconds(const RunOptions& options, int retry) {
+    long long seconds = options.esperaReintentoSegundos;
+    for (int doubled = 1; doubled < retry && seconds < kMaxRetryWaitSeconds; ++doubled)
+        seconds *= 2;
+    return static_cast<int>(std::min<long long>(seconds, kMaxRetryWaitSeconds));
+}
+
 ExitStatus Upload(const ParametrosEnvio& run, TFtpClient& ftp, RunDisplay& display,
                   const RunOptions& options) {
     ftp.UploadWithTemporaryName = options.subirConNombreTemporal;
+    ftp.VerifyUpload = options.verificar;
     const FtpServerSetting server = ReadFtpServerSetting(run.ServidorFtp, options.huellasFtps);
     ftp.Host = server.Host;
     ftp.UseTls = server.Tls;
@@ -196,27 +254,32 @@ ExitStatus Upload(const ParametrosEnvio& run, TFtpClient& ftp, RunDisplay& displ
         ~Untrace() {
             ftp.CommandSent = nullptr;
             ftp.ReplyReceived = nullptr;
+            ftp.Noted = nullptr;
         }
     } untrace{ftp};
-    try {
-        // A connection left open by an earlier run that failed in this window.
-        if (ftp.IsConnected()) ftp.Disconnect();
-        ftp.Connect();
-        // Connect returns logged in or raises; a server that hangs up right
-        // after the login is the one way to arrive here unconnected.
-        if (!ftp.IsConnected()) {
-            display.Inform(kFtpConnectFailedMessage);
-            return ExitStatus::Ftp;
+    for (int retry = 1;; ++retry) {
+        step = "conexión";
+        try {
+            const ExitStatus status = UploadOnce(run, ftp, display);
+            if (status != ExitStatus::Uploaded) return status;
+            break;
+        } catch (const std::exception& error) {
+            if (interruption::Requested()) {
+                ftp.Close();  // no QUIT: the run stops here
+                throw InterruptedError(interruption::Reason());
+            }
+            const std::string failure = UploadContext(run, ftp, step) + error.what();
+            if (retry > options.reintentos || !IsTransientFtpFailure(error))
+                throw RunFailure(ExitStatus::Ftp, failure);
+            // The server may hold a half-done dialogue: the next attempt starts afresh.
+            ftp.Close();
+            const int seconds = RetryWaitSeconds(options, retry);
+            Show(display, "Reintento " + std::to_string(retry) + " de " +
+                              std::to_string(options.reintentos) + " en " +
+                              std::to_string(seconds) + " s: " + failure);
+            WaitBeforeRetry(seconds);
+            display.SetCaption("Subiendo archivo al servidor FTP...");
         }
-        if (ftp.UsesTls()) LogTls(ftp.TlsDetails());
-        if (!run.UbicaDoc.empty()) ftp.ChangeDirectory(run.UbicaDoc);
-        ftp.StoreFile(archivePath, ArchiveName(run), false, 0);
-    } catch (const std::exception& error) {
-        if (interruption::Requested()) {
-            ftp.Close();  // no QUIT: the run stops here
-            throw InterruptedError(interruption::Reason());
-        }
-        throw RunFailure(ExitStatus::Ftp, UploadContext(run, ftp, step) + error.what());
     }
     runlog::Write("archivo " + ArchiveName(run) + " almacenado y confirmado por el servidor");
     // The archive is on the server: what QUIT meets no longer matters.
@@ -253,16 +316,17 @@ ExitStatus RunExport(Connection& connection, const ParametrosEnvio& parameters, 
     run.DirectorioDatos = AbsoluteDataDirectory(parameters.DirectorioDatos);
     runlog::Write("exportación: familia " + run.Familia + ", agencia " + run.IdAgencia +
                   ", fecha " + DateText(run.Fecha) + ", directorio " + run.DirectorioDatos);
-    const auto lock = InStage(ExitStatus::ExtractFiles, [&] {
-        return DataDirectoryLock::Acquire(
-            run.DirectorioDatos, options.esperaOtraExportacionSegundos * 1000,
-            [&] { Show(display, WaitingForOtherExportMessage(run.DirectorioDatos)); });
+    // Held already when the program took it before attaching the database.
+    InStage(ExitStatus::ExtractFiles, [&] {
+        runlock::Hold(run.DirectorioDatos, options.esperaOtraExportacionSegundos * 1000,
+                      [&] { Show(display, WaitingForOtherExportMessage(run.DirectorioDatos)); });
     });
-    InStage(ExitStatus::ExtractFiles, [&] { WriteFiles(connection, run, display); });
-    const bool packed =
-        InStage(ExitStatus::Packing, [&] { return PackAndCleanUp(run, limits, display); });
-    if (!packed) {
-        display.Inform(kArchiveMissingMessage);
+    const auto written =
+        InStage(ExitStatus::ExtractFiles, [&] { return WriteFiles(connection, run, display); });
+    const std::string problem =
+        InStage(ExitStatus::Packing, [&] { return PackAndCleanUp(run, written, limits, display); });
+    if (!problem.empty()) {
+        display.Inform(problem);
         return ExitStatus::Packing;
     }
     return Upload(run, ftp, display, options);

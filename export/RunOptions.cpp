@@ -54,6 +54,10 @@ RunOptions LoadRunOptions(const std::string& path, std::vector<std::string>& pro
     options.archivoRegistro = settings.value("Registro/Archivo").toString().toStdString();
     options.subirConNombreTemporal =
         ReadFlag(settings, "FTP/SubirConNombreTemporal", options.subirConNombreTemporal, problems);
+    options.reintentos = ReadSeconds(settings, "FTP/Reintentos", options.reintentos, 0, problems);
+    options.esperaReintentoSegundos = ReadSeconds(settings, "FTP/EsperaReintentoSegundos",
+                                                  options.esperaReintentoSegundos, 0, problems);
+    options.verificar = ReadFlag(settings, "FTP/Verificar", options.verificar, problems);
     settings.beginGroup("HuellasFTPS");
     for (const QString& host : settings.childKeys()) {
         options.huellasFtps[host.toStdString()] = settings.value(host).toString().toStdString();

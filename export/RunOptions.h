@@ -10,6 +10,7 @@
 namespace tramex {
 
 inline constexpr const char* kOptionsFileName = "tramex.ini";
+inline constexpr int kMaxRetryWaitSeconds = 600;
 
 struct RunOptions {
     // [Desatendido] LimiteAvisosSegundos: an unattended run's boxes close by
@@ -23,6 +24,13 @@ struct RunOptions {
     std::string archivoRegistro;
     // [FTP] SubirConNombreTemporal: store as NAME.parcial, rename when confirmed.
     bool subirConNombreTemporal = false;
+    // [FTP] Reintentos: more attempts after a failure that may pass.
+    int reintentos = 3;
+    // [FTP] EsperaReintentoSegundos: the wait before the first retry,
+    // doubled before each next one, at most kMaxRetryWaitSeconds.
+    int esperaReintentoSegundos = 60;
+    // [FTP] Verificar: compare what the server stored with the archive.
+    bool verificar = true;
     // [HuellasFTPS] host=sha256:HEX
     std::map<std::string, std::string> huellasFtps;
 };
