@@ -1,24 +1,21 @@
-// The export run's order: lock, files, scripts, upload. Only a fresh archive
-// made by this run's comprimir is ever uploaded.
+// The export run's order: lock, files, scripts, upload. Only an archive of
+// exactly the files this run wrote, made by its comprimir, is ever uploaded.
 #include "export/RunExport.h"
 
 #include "common/Interruption.h"
 #include "export/DataDirectoryLock.h"
 #include "export/ExtractRun.h"
-#include "export/FtpServerSetting.h"
 #include "export/ReportCommands.h"
 #include "export/RunArchive.h"
 #include "export/RunLock.h"
 #include "export/RunLog.h"
+#include "export/RunUpload.h"
 #include "platform/ScriptLaunch.h"
-#include "transfer/FtpClient.h"
-#include "transfer/FtpRetry.h"
 
 #include <chrono>
 #include <filesystem>
 #include <memory>
 #include <system_error>
-#include <thread>
 
 namespace tramex {
 namespace {
@@ -162,135 +159,6 @@ std::string PackAndCleanUp(const ParametrosEnvio& run, const std::vector<Archive
     return {};
 }
 
-// Logs the dialogue (the client never shows a password) and keeps the step
-// a failure names: the last command sent, other than the QUIT with which
-// the client leaves and the DELE with which it cleans up after a failure.
-void TraceDialogue(TFtpClient& ftp, std::string& step) {
-    step = "conexión";
-    ftp.CommandSent = [&step](const std::string& command) {
-        runlog::Write("FTP > " + command);
-        const std::string verb = command.substr(0, command.find(' '));
-        if (verb != "QUIT" && verb != "DELE") step = verb;
-    };
-    ftp.ReplyReceived = [](int code) { runlog::Write("FTP < " + std::to_string(code)); };
-    ftp.Noted = [](const std::string& text) { runlog::Write("FTP: " + text); };
-}
-
-// What protected the upload, so a run log shows which certificate was trusted.
-void LogTls(const TlsSummary& tls) {
-    runlog::Write("FTP cifrado con " + tls.Version + ", " + tls.Cipher + ", certificado " +
-                  tls.Fingerprint);
-}
-
-std::string UploadContext(const ParametrosEnvio& run, const TFtpClient& ftp,
-                          const std::string& step) {
-    return "Error subiendo " + ArchiveName(run) + " a " + run.ServidorFtp + ":" +
-           std::to_string(ftp.Port) + " (" + step + "): ";
-}
-
-// One attempt: connect, change directory, store and check. Returns
-// Uploaded, or Ftp when the server hung up right after the login; raises
-// what failed as the client raised it.
-ExitStatus UploadOnce(const ParametrosEnvio& run, TFtpClient& ftp, RunDisplay& display) {
-    // A connection left open by an earlier attempt or run.
-    if (ftp.IsConnected()) ftp.Disconnect();
-    ftp.Connect();
-    // Connect returns logged in or raises; a server that hangs up right
-    // after the login is the one way to arrive here unconnected.
-    if (!ftp.IsConnected()) {
-        display.Inform(kFtpConnectFailedMessage);
-        return ExitStatus::Ftp;
-    }
-    if (ftp.UsesTls()) LogTls(ftp.TlsDetails());
-    if (!run.UbicaDoc.empty()) ftp.ChangeDirectory(run.UbicaDoc);
-    ftp.StoreFile(ArchivePath(run), ArchiveName(run), false, 0);
-    const std::string& checked = ftp.LastStoreCheck();
-    runlog::Write(!ftp.VerifyUpload ? std::string("sin verificación ([FTP] Verificar=0)")
-                  : checked.empty() ? std::string("el servidor no ofrece verificación")
-                                    : "verificado: " + checked);
-    return ExitStatus::Uploaded;
-}
-
-// Waits seconds before the next attempt; a stop request ends the wait at once.
-void WaitBeforeRetry(int seconds) {
-    const auto end = Clock::now() + std::chrono::seconds(seconds);
-    while (Clock::now() < end) {
-        interruption::ThrowIfRequested();
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    interruption::ThrowIfRequested();
-}
-
-int RetryWaitSeconds(const RunOptions& options, int retry) {
-    long long seconds = options.esperaReintentoSegundos;
-    for (int doubled = 1; doubled < retry && seconds < kMaxRetryWaitSeconds; ++doubled)
-        seconds *= 2;
-    return static_cast<int>(std::min<long long>(seconds, kMaxRetryWaitSeconds));
-}
-
-ExitStatus Upload(const ParametrosEnvio& run, TFtpClient& ftp, RunDisplay& display,
-                  const RunOptions& options) {
-    ftp.UploadWithTemporaryName = options.subirConNombreTemporal;
-    ftp.VerifyUpload = options.verificar;
-    const FtpServerSetting server = ReadFtpServerSetting(run.ServidorFtp, options.huellasFtps);
-    ftp.Host = server.Host;
-    ftp.UseTls = server.Tls;
-    ftp.PinnedFingerprint = server.PinnedFingerprint;
-    ftp.Username = run.UsuarioFtp;
-    ftp.Password = run.ClaveFtp;
-    const std::string archivePath = ArchivePath(run);
-    if (!ArchiveExists(archivePath)) {
-        display.Inform(kArchiveMissingMessage);
-        return ExitStatus::Packing;
-    }
-    display.SetCaption("Subiendo archivo al servidor FTP...");
-    runlog::Write("Subiendo " + ArchiveName(run) + " a " + run.ServidorFtp + ":" +
-                  std::to_string(ftp.Port));
-    std::string step;
-    TraceDialogue(ftp, step);
-    // The observers refer to this call's step: they go with it.
-    struct Untrace {
-        TFtpClient& ftp;
-        ~Untrace() {
-            ftp.CommandSent = nullptr;
-            ftp.ReplyReceived = nullptr;
-            ftp.Noted = nullptr;
-        }
-    } untrace{ftp};
-    for (int retry = 1;; ++retry) {
-        step = "conexión";
-        try {
-            const ExitStatus status = UploadOnce(run, ftp, display);
-            if (status != ExitStatus::Uploaded) return status;
-            break;
-        } catch (const std::exception& error) {
-            if (interruption::Requested()) {
-                ftp.Close();  // no QUIT: the run stops here
-                throw InterruptedError(interruption::Reason());
-            }
-            const std::string failure = UploadContext(run, ftp, step) + error.what();
-            if (retry > options.reintentos || !IsTransientFtpFailure(error))
-                throw RunFailure(ExitStatus::Ftp, failure);
-            // The server may hold a half-done dialogue: the next attempt starts afresh.
-            ftp.Close();
-            const int seconds = RetryWaitSeconds(options, retry);
-            Show(display, "Reintento " + std::to_string(retry) + " de " +
-                              std::to_string(options.reintentos) + " en " +
-                              std::to_string(seconds) + " s: " + failure);
-            WaitBeforeRetry(seconds);
-            display.SetCaption("Subiendo archivo al servidor FTP...");
-        }
-    }
-    runlog::Write("archivo " + ArchiveName(run) + " almacenado y confirmado por el servidor");
-    // The archive is on the server: what QUIT meets no longer matters.
-    try {
-        ftp.Disconnect();
-    } catch (const std::exception& error) {
-        runlog::Write(std::string("QUIT tras la subida: ") + error.what());
-    }
-    return ExitStatus::Uploaded;
-}
-
 }  // namespace
 
 // The scripts run inside the data directory and change into their
@@ -329,7 +197,7 @@ ExitStatus RunExport(Connection& connection, const ParametrosEnvio& parameters, 
         display.Inform(problem);
         return ExitStatus::Packing;
     }
-    return Upload(run, ftp, display, options);
+    return UploadArchive(run, ftp, display, options);
 }
 
 }  // namespace tramex
