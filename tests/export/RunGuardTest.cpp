@@ -68,23 +68,31 @@ TEST(RunOptions, AbsentFileGivesDefaultsAndInvalidValuesKeepThem) {
     EXPECT_EQ(none.limiteAvisosSegundos, 900);
     EXPECT_EQ(none.esperaOtraExportacionSegundos, 600);
     EXPECT_FALSE(none.subirConNombreTemporal);
+    EXPECT_EQ(none.reintentos, 3);
+    EXPECT_EQ(none.esperaReintentoSegundos, 60);
+    EXPECT_TRUE(none.verificar);
     EXPECT_TRUE(problems.empty());
 
     const std::string path =
         scratch.Write("tramex.ini",
                       "[Desatendido]\nLimiteAvisosSegundos=0\nEsperaOtraExportacionSegundos=diez\n"
                       "[Registro]\nArchivo=/var/log/tramex.log\n[FTP]\nSubirConNombreTemporal=si\n"
+                      "Reintentos=0\nEsperaReintentoSegundos=-5\nVerificar=0\n"
                       "[HuellasFTPS]\nftp.example.com=sha256:AB12\n");
     const RunOptions read = LoadRunOptions(path, problems);
     EXPECT_EQ(read.limiteAvisosSegundos, 0);
     EXPECT_EQ(read.esperaOtraExportacionSegundos, 600);
     EXPECT_EQ(read.archivoRegistro, "/var/log/tramex.log");
     EXPECT_FALSE(read.subirConNombreTemporal);
+    EXPECT_EQ(read.reintentos, 0);
+    EXPECT_EQ(read.esperaReintentoSegundos, 60);
+    EXPECT_FALSE(read.verificar);
     EXPECT_EQ(read.huellasFtps.at("ftp.example.com"), "sha256:AB12");
     EXPECT_THAT(
         problems,
         ElementsAre("Desatendido/EsperaOtraExportacionSegundos=diez no es válido; se usa 600",
-                    "FTP/SubirConNombreTemporal=si no es válido; se usa 0"));
+                    "FTP/SubirConNombreTemporal=si no es válido; se usa 0",
+                    "FTP/EsperaReintentoSegundos=-5 no es válido; se usa 60"));
 }
 
 // "ftpes://" turns TLS on and is not part of the host; the pin is the host's

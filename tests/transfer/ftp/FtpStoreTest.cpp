@@ -347,6 +347,28 @@ TEST_F(FtpDialogue, TheStoredFileIsCheckedAndAFailedStoreButNoAppendIsDeleted) {
                                                                            "APPE f.zip"})));
 }
 
+// A server with only the older digest command of its own, answering in
+// capitals; a temporary name is checked before it is renamed.
+TEST_F(FtpDialogue, AnOlderDigestCommandChecksTheTemporaryNameBeforeTheRename) {
+    QueueLogin("211-Features:\r\n XSHA256\r\n XCRC\r\n211 End");
+    server.ReplyPassive().Reply("350 Restarting at 0").Reply("150 Go").ReceiveUpload().Send(
+        "226 Done");
+    server.Reply("250 BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD")
+        .Reply("350 Ready")
+        .Reply("250 Renamed");
+    StartServer();
+    client.UploadWithTemporaryName = true;
+    client.Connect();
+    client.StoreFile(WriteFile("f.zip", "abc"), "f.zip", false, 0);
+    EXPECT_EQ(client.LastStoreCheck(), "SHA-256");
+    EXPECT_EQ(FinishServer(), "");
+    EXPECT_THAT(server.Commands(),
+                ElementsAreArray(Join(LoginCommands(),
+                                      {"PASV", "REST 0", "STOR f.zip.parcial",
+                                       "XSHA256 f.zip.parcial", "RNFR f.zip.parcial",
+                                       "RNTO f.zip"})));
+}
+
 TEST(FileDigest, KnownDigestsOfShortAndMultiPieceFiles) {
     testing::ScratchDirectory scratch;
     const std::string abc = scratch.Write("abc", "abc");
