@@ -106,6 +106,7 @@ class Tftramexfamilia : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    void HoldDataDirectory();
     void LoadRunOptions(const std::string& installDirectory);
     void LogSettingsRead(const std::string& path, const SettingsReadReport& report);
     void BuildControls();

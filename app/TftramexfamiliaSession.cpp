@@ -4,7 +4,15 @@
 #include "app/StatusPanel.h"
 #include "app/Tftramexfamilia.h"
 #include "common/TextCodec.h"
+#include "data/DatabaseError.h"
 #include "data/Tfdm.h"
+#include "export/DataDirectoryLock.h"
+#include "export/ExtractFileError.h"
+#include "export/RunExport.h"
+#include "export/RunLock.h"
+#include "export/RunLog.h"
+#include "export/RunOptions.h"
+#include "export/RunStatus.h"
 #include "session/CompanyCode.h"
 
 #include <QComboBox>
@@ -20,6 +28,17 @@ const char* const kAllBranches = "Todas...";
 
 std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
 
+void OpenDatabase(Connection& quintor) {
+    try {
+        quintor.Open();
+    } catch (const DatabaseInUseError&) {
+        throw RunFailure(ExitStatus::Database,
+                         "La base de datos " + quintor.Entry("Database") +
+                             " está abierta por otro programa con el motor integrado, que no la "
+                             "comparte; vuelva a intentarlo cuando ese programa termine");
+    }
+}
+
 }  // namespace
 
 void Tftramexfamilia::CiaExit() {
@@ -27,13 +46,14 @@ void Tftramexfamilia::CiaExit() {
     // The code becomes a folder of the database path: "../x" or "host:" would
     // reach another database.
     RequireCompanyCode(Text(Cia));
+    HoldDataDirectory();
     Panel5->ShowMessage("Conectando a la base de datos " + Text(Cia) + " ...");
     Connection& quintor = dm_.Quintor;
     quintor.Close();
     quintor.SetEntry("Database", Text(Servidor) + "/datos/" + Text(Cia) + "/quintor.fdb");
     quintor.SetEntry("User_Name", Text(Tusua));
     quintor.SetEntry("password", Text(TClave));
-    Panel5->HideIfFails([&quintor] { quintor.Open(); });
+    Panel5->HideIfFails([&quintor] { OpenDatabase(quintor); });
 
     EFecIni->setEnabled(true);
     EFecIni->setDate(QDate::currentDate());
@@ -46,6 +66,27 @@ void Tftramexfamilia::CiaExit() {
         LlenarAgencias();
     } else if (quintor.State() == ConnectionState::Open) {
         SpeedButton3Click();
+    }
+}
+
+// Two runs of this installation take turns before either attaches the
+// database, not only once they reach the export: an unattended run takes the
+// lock as it starts, an attended one as it connects.
+void Tftramexfamilia::HoldDataDirectory() {
+    if (Parametros.DirectorioDatos.empty()) return;  // no export can run: nothing to share
+    const std::string directory = AbsoluteDataDirectory(Parametros.DirectorioDatos);
+    try {
+        runlock::Hold(directory, CurrentRunOptions().esperaOtraExportacionSegundos * 1000,
+                      [this, &directory] {
+                          const std::string message = WaitingForOtherExportMessage(directory);
+                          runlog::Write(message);
+                          Panel5->ShowMessage(message);
+                      });
+    } catch (const ExtractFileError& error) {
+        // A data directory that cannot hold the lock cannot take the files
+        // either: the export reports it (status 4) when it gets there; the
+        // operator may still connect and correct the destinations.
+        runlog::Write(std::string("el bloqueo se tomará al exportar: ") + error.what());
     }
 }
 

@@ -47,6 +47,19 @@ void WatchForStopRequests(QCoreApplication& application) {
                      [] { tramex::interruption::Request("fin de sesión"); });
 }
 
+#if defined(__ELF__)
+// A scheduler may stop the program the moment it starts. The handlers go in
+// before any library's initialisation runs (the toolkit's takes tens of
+// milliseconds), right after the loader mapped the libraries: a signal then
+// is a stop request like any other, logged and ended with status 8.
+extern "C" void InstallTerminationHandlersFirst(int, char**, char**) {
+    tramex::InstallTerminationHandlers();
+}
+using PreInit = void (*)(int, char**, char**);
+__attribute__((section(".preinit_array"), used)) const PreInit kInstallFirst =
+    InstallTerminationHandlersFirst;
+#endif
+
 constexpr std::chrono::seconds kDetachLimit{3};
 
 // Detaches on a worker and waits up to limit; false when it did not return
@@ -70,6 +83,8 @@ bool DetachWithin(tramex::Connection& connection, std::chrono::seconds limit) {
 int main(int argc, char** argv) {
     // Before the database client library is loaded: it installs its own
     // handlers and hands the signal to ours through its shutdown callback.
+    // (Already done before the libraries' initialisation where the system
+    // allows; installing again changes nothing.)
     tramex::InstallTerminationHandlers();
     tramex::TramexApplication application(argc, argv);
     QCoreApplication::setApplicationName("Tramex2");

@@ -22,6 +22,13 @@ class DatabaseError : public Error {
     std::string serverText_;
 };
 
+// The database file is open in another program's embedded engine, which
+// keeps it to itself until that program ends.
+class DatabaseInUseError : public DatabaseError {
+  public:
+    using DatabaseError::DatabaseError;
+};
+
 // Message: "Unable to Load <library name>".
 class LibraryLoadError : public Error {
   public:

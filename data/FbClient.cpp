@@ -35,6 +35,17 @@ bool RaisedByClient(const intptr_t* errors) {
     }
 }
 
+// Anywhere in the status vector: the embedded engine of another program
+// has the database file open.
+bool HeldByAnotherEngine(const intptr_t* errors) {
+    for (const intptr_t* at = errors; *at != isc_arg_end; at += 2) {
+        if (at[0] == isc_arg_gds && (at[1] == isc_already_opened || at[1] == isc_instance_conflict))
+            return true;
+        if (at[0] == isc_arg_cstring) ++at;  // length, then the text
+    }
+    return false;
+}
+
 std::string WithCrLf(const char* text) {
     std::string result;
     for (const char* c = text; *c; ++c) {
@@ -82,7 +93,9 @@ void RaiseDatabaseError(Firebird::IMaster* master, const Firebird::FbException& 
     master->getUtilInterface()->formatStatus(text.data(), static_cast<unsigned>(text.size() - 1),
                                              error.getStatus());
     std::string statusText = WithCrLf(text.data());
-    if (RaisedByClient(error.getStatus()->getErrors())) throw DatabaseError(statusText, "");
+    const intptr_t* errors = error.getStatus()->getErrors();
+    if (RaisedByClient(errors)) throw DatabaseError(statusText, "");
+    if (HeldByAnotherEngine(errors)) throw DatabaseInUseError(operation + " failed", statusText);
     throw DatabaseError(operation + " failed", statusText);
 }
 

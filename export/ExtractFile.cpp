@@ -37,7 +37,7 @@ void ExtractFile::Finish() {
 
 void ExtractFile::FinishHolding(std::string_view content) noexcept {
     try {
-        output_.Discard();
+        output_.Restart();
         if (!file_.resize(0) || !file_.seek(0)) return;
         output_.Append(content);
         Finish();

@@ -3,6 +3,8 @@
 
 #include "export/ExtractFileError.h"
 
+#include <zlib.h>
+
 namespace tramex {
 
 ExtractOutput::ExtractOutput(QIODevice& device, std::string name)
@@ -19,6 +21,10 @@ void ExtractOutput::Flush() {
             pending_.clear();
             throw ExtractFileError::CannotWrite(name_, device_.errorString().toStdString());
         }
+        written_.crc32 = static_cast<std::uint32_t>(
+            crc32(written_.crc32, reinterpret_cast<const Bytef*>(pending_.data() + done),
+                  static_cast<uInt>(written)));
+        written_.size += static_cast<std::uint64_t>(written);
         done += static_cast<std::size_t>(written);
     }
     pending_.clear();

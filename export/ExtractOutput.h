@@ -3,6 +3,8 @@
 // goes and never held whole in memory.
 #pragma once
 
+#include "export/ArchiveCheck.h"
+
 #include <QIODevice>
 
 #include <cstddef>
@@ -36,6 +38,15 @@ class ExtractOutput {
 
     // Drops what is pending without writing it.
     void Discard() { pending_.clear(); }
+    // For a device rewound to its start: forgets what was written.
+    void Restart() {
+        pending_.clear();
+        written_ = {};
+    }
+
+    // CRC-32 and size of what reached the device, taken as it went out, so
+    // the archive can be checked against what this run wrote.
+    const FileChecksum& Written() const { return written_; }
 
     const std::string& Name() const { return name_; }
 
@@ -43,6 +54,7 @@ class ExtractOutput {
     QIODevice& device_;
     std::string name_;
     std::string pending_;
+    FileChecksum written_;
 };
 
 }  // namespace tramex

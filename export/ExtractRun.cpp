@@ -23,7 +23,7 @@ class ExtractRunner {
           directory_(parameters.DirectorioDatos),
           progress_(progress) {}
 
-    void Run() {
+    std::vector<ArchiveEntry> Run() {
         WriteStep("Generando archivo municipios. espere un momento...", MunicipiosLayout());
         WriteStep("Generando archivo tipos de negocio. espere un momento...",
                   TiposDeNegocioLayout());
@@ -37,13 +37,15 @@ class ExtractRunner {
         WriteStep("Generando archivo Listado de Facturas. espere un momento...",
                   ListadoDeFacturasLayout(), &total);
         TotalesStep(total);
+        return written_;
     }
 
   private:
     void Announce(const char* message) {
         if (progress_.stepStarted) progress_.stepStarted(message);
     }
-    void Written(std::string_view fileName, std::size_t rows) {
+    void Written(std::string_view fileName, std::size_t rows, const FileChecksum& checksum) {
+        written_.push_back({std::string(fileName), checksum});
         if (progress_.fileWritten) progress_.fileWritten(std::string(fileName), rows);
     }
 
@@ -57,7 +59,8 @@ class ExtractRunner {
         ExtractStream stream = StreamFor(layout);
         if (last) stream.Track(*last);
         connection_.Query(ReportCommand(layout.source, arguments_), stream);
-        Written(layout.fileName, stream.Finish());
+        const std::size_t rows = stream.Finish();
+        Written(layout.fileName, rows, stream.Written());
     }
 
     // The title goes out before the SKU procedure runs again; should that run
@@ -73,7 +76,8 @@ class ExtractRunner {
             stream.FinishWithTitleOnly();
             throw;
         }
-        Written(layout.fileName, stream.Finish());
+        const std::size_t rows = stream.Finish();
+        Written(layout.fileName, rows, stream.Written());
     }
 
     // TOTALCONTROL of the last sales row, kept while ListadodeFacturas.txt
@@ -85,7 +89,7 @@ class ExtractRunner {
         const std::size_t totals = WriteControlTotal(
             total.seen ? std::optional<std::string_view>(total.text) : std::nullopt, file.Output());
         file.Finish();
-        Written(kTotalesFileName, totals);
+        Written(kTotalesFileName, totals, file.Output().Written());
     }
 
     Connection& connection_;
@@ -93,13 +97,15 @@ class ExtractRunner {
     const ExtractContext context_;
     const std::string directory_;
     const ExtractProgress& progress_;
+    std::vector<ArchiveEntry> written_;
 };
 
 }  // namespace
 
-void WriteExtractFiles(Connection& connection, const ParametrosEnvio& parameters,
-                       const ExtractProgress& progress) {
-    ExtractRunner(connection, parameters, progress).Run();
+std::vector<ArchiveEntry> WriteExtractFiles(Connection& connection,
+                                            const ParametrosEnvio& parameters,
+                                            const ExtractProgress& progress) {
+    return ExtractRunner(connection, parameters, progress).Run();
 }
 
 }  // namespace tramex

@@ -2,11 +2,13 @@
 // writes the ten extract files into the data directory, announcing each step.
 #pragma once
 
+#include "export/ArchiveCheck.h"
 #include "session/ParametrosEnvio.h"
 
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tramex {
 
@@ -26,8 +28,9 @@ struct ExtractProgress {
 // file error stops the run where it happens and files written before stay.
 // Each file is written as its rows arrive and put in place when complete, so
 // a failure leaves the file it was writing as it was before the run (except
-// Inventario.txt, see ExtractRun.cpp).
-void WriteExtractFiles(Connection& connection, const ParametrosEnvio& parameters,
-                       const ExtractProgress& progress = {});
+// Inventario.txt, see ExtractRun.cpp). Returns each file's name and checksum.
+std::vector<ArchiveEntry> WriteExtractFiles(Connection& connection,
+                                            const ParametrosEnvio& parameters,
+                                            const ExtractProgress& progress = {});
 
 }  // namespace tramex

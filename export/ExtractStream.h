@@ -42,6 +42,8 @@ class ExtractStream : public ResultSink {
 
     // Puts the complete file in place; returns the number of record lines.
     std::size_t Finish();
+    // What went to the file so far.
+    const FileChecksum& Written() { return file_->Output().Written(); }
     // For a failure once the title is due: the file is put in place holding
     // the title alone (see ExtractFile::FinishHolding).
     void FinishWithTitleOnly() noexcept;

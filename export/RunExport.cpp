@@ -1,16 +1,16 @@
-// The export run's order: lock, files, scripts, upload. Only a fresh archive
-// made by this run's comprimir is ever uploaded.
+// The export run's order: lock, files, scripts, upload. Only an archive of
+// exactly the files this run wrote, made by its comprimir, is ever uploaded.
 #include "export/RunExport.h"
 
 #include "common/Interruption.h"
 #include "export/DataDirectoryLock.h"
 #include "export/ExtractRun.h"
-#include "export/FtpServerSetting.h"
 #include "export/ReportCommands.h"
 #include "export/RunArchive.h"
+#include "export/RunLock.h"
 #include "export/RunLog.h"
+#include "export/RunUpload.h"
 #include "platform/ScriptLaunch.h"
-#include "transfer/FtpClient.h"
 
 #include <chrono>
 #include <filesystem>
@@ -54,7 +54,8 @@ void Show(RunDisplay& display, const std::string& message) {
     display.ShowStep(message);
 }
 
-void WriteFiles(Connection& connection, const ParametrosEnvio& run, RunDisplay& display) {
+std::vector<ArchiveEntry> WriteFiles(Connection& connection, const ParametrosEnvio& run,
+                                     RunDisplay& display) {
     ExtractProgress progress;
     progress.stepStarted = [&display](const std::string& message) {
         interruption::ThrowIfRequested();
@@ -64,7 +65,7 @@ void WriteFiles(Connection& connection, const ParametrosEnvio& run, RunDisplay& 
         runlog::Write("archivo " + fileName + ": " + std::to_string(rows) + " filas, " +
                       FileSizeText(run.DirectorioDatos + "/" + fileName) + " bytes");
     };
-    WriteExtractFiles(connection, run, progress);
+    return WriteExtractFiles(connection, run, progress);
 }
 
 // A started script and when it started, for the log.
@@ -119,10 +120,22 @@ void RemoveStaleArchive(const std::string& archivePath) {
     }
 }
 
-// True when comprimir left a fresh archive; eliminar runs only then, so the
-// ten files stay for diagnosis otherwise.
-bool PackAndCleanUp(const ParametrosEnvio& run, const ScriptWaitLimits& limits,
-                    RunDisplay& display) {
+// Empty text when comprimir ended well and left an archive of exactly the
+// files this run wrote; otherwise what is wrong, as the box says it. A
+// script that failed may still have left something under the archive's name.
+std::string PackingProblem(StartedScript& comprimir, const ParametrosEnvio& run,
+                           const std::vector<ArchiveEntry>& written) {
+    const std::string archivePath = ArchivePath(run);
+    if (!Finished(comprimir) || !ArchiveExists(archivePath)) return kArchiveMissingMessage;
+    const int status = comprimir.process->ExitCode();
+    if (status != 0) return "comprimir terminó con estado " + std::to_string(status);
+    return ArchiveMismatch(archivePath, ArchiveName(run), written);
+}
+
+// Empty text when comprimir left the archive to upload; eliminar runs only
+// then, so the ten files stay for diagnosis otherwise.
+std::string PackAndCleanUp(const ParametrosEnvio& run, const std::vector<ArchiveEntry>& written,
+                           const ScriptWaitLimits& limits, RunDisplay& display) {
     const std::string& directory = run.DirectorioDatos;
     const std::string archivePath = ArchivePath(run);
     Show(display, "Commprimiendo archivos. espere un momento...");
@@ -132,118 +145,18 @@ bool PackAndCleanUp(const ParametrosEnvio& run, const ScriptWaitLimits& limits,
 
     Show(display, "Archivos comprimidos satisfactoriamente. espere un momento...");
     WaitForScript(comprimir, limits.afterCompressedMs);
-    const bool packed = Finished(comprimir) && ArchiveExists(archivePath);
+    const std::string problem = PackingProblem(comprimir, run, written);
 
     Show(display, "Preparando archivos para subir al servidor. espere un momento...");
-    if (!packed) {
-        runlog::Write("no hay archivo " + archivePath + "; eliminar no se ejecuta");
-        return false;
+    if (!problem.empty()) {
+        runlog::Write("no hay archivo que subir en " + archivePath + "; eliminar no se ejecuta");
+        return problem;
     }
     runlog::Write("archivo " + ArchiveName(run) + ": " + FileSizeText(archivePath) + " bytes");
     StartedScript eliminar = StartScript("eliminar", {directory}, directory);
     WaitForScript(eliminar, limits.eliminarMs);
     if (eliminar.process && !Finished(eliminar)) runlog::Write("eliminar no terminó a tiempo");
-    return true;
-}
-
-// Logs the dialogue (the client never shows a password) and keeps the step
-// a failure names: the last command sent, other than the QUIT with which
-// the client leaves after a failure.
-void TraceDialogue(TFtpClient& ftp, std::string& step) {
-    step = "conexión";
-    ftp.CommandSent = [&step](const std::string& command) {
-        runlog::Write("FTP > " + command);
-        const std::string verb = command.substr(0, command.find(' '));
-        if (verb != "QUIT") step = verb;
-    };
-    ftp.ReplyReceived = [](int code) { runlog::Write("FTP < " + std::to_string(code)); };
-    ftp.Notice = [](const std::string& text) { runlog::Write("FTP: " + text); };
-}
-
-// What protected the upload, so a run log shows which certificate was trusted.
-void LogTls(const TlsSummary& tls) {
-    runlog::Write("FTP cifrado con " + tls.Version + ", " + tls.Cipher + ", certificado " +
-                  tls.Fingerprint);
-}
-
-std::string ServerAndPort(const TFtpClient& ftp) {
-    return ftp.Host + ":" + std::to_string(ftp.Port);
-}
-
-std::string UploadContext(const ParametrosEnvio& run, const TFtpClient& ftp,
-                          const std::string& step) {
-    return "Error subiendo " + ArchiveName(run) + " a " + ServerAndPort(ftp) + " (" + step + "): ";
-}
-
-// The destination's server column and the options decide where and how the
-// archive goes; a value that cannot be used fails before anything is sent.
-void SetDestination(TFtpClient& ftp, const std::string& serverColumn, const RunOptions& options) {
-    FtpServerSetting server;
-    try {
-        server = ReadFtpServerSetting(serverColumn, options.huellasFtps);
-    } catch (const std::exception& invalid) {
-        throw RunFailure(ExitStatus::Ftp, invalid.what());
-    }
-    ftp.Host = server.Host;
-    if (server.Port != 0) ftp.Port = server.Port;
-    ftp.UseTls = server.Tls;
-    ftp.ImplicitTls = server.ImplicitTls;
-    ftp.PinnedFingerprint = server.PinnedFingerprint;
-    ftp.PassiveAddressFromReply = options.usarDireccionDeRespuestaPasiva;
-    ftp.UploadWithTemporaryName = options.subirConNombreTemporal;
-}
-
-ExitStatus Upload(const ParametrosEnvio& run, TFtpClient& ftp, RunDisplay& display,
-                  const RunOptions& options) {
-    SetDestination(ftp, run.ServidorFtp, options);
-    ftp.Username = run.UsuarioFtp;
-    ftp.Password = run.ClaveFtp;
-    const std::string archivePath = ArchivePath(run);
-    if (!ArchiveExists(archivePath)) {
-        display.Inform(kArchiveMissingMessage);
-        return ExitStatus::Packing;
-    }
-    display.SetCaption("Subiendo archivo al servidor FTP...");
-    runlog::Write("Subiendo " + ArchiveName(run) + " a " + ServerAndPort(ftp));
-    std::string step;
-    TraceDialogue(ftp, step);
-    // The observers refer to this call's step: they go with it.
-    struct Untrace {
-        TFtpClient& ftp;
-        ~Untrace() {
-            ftp.CommandSent = nullptr;
-            ftp.ReplyReceived = nullptr;
-            ftp.Notice = nullptr;
-        }
-    } untrace{ftp};
-    try {
-        // A connection left open by an earlier run that failed in this window.
-        if (ftp.IsConnected()) ftp.Disconnect();
-        ftp.Connect();
-        // Connect returns logged in or raises; a server that hangs up right
-        // after the login is the one way to arrive here unconnected.
-        if (!ftp.IsConnected()) {
-            display.Inform(kFtpConnectFailedMessage);
-            return ExitStatus::Ftp;
-        }
-        if (ftp.UsesTls()) LogTls(ftp.TlsDetails());
-        if (!run.UbicaDoc.empty()) ftp.ChangeDirectory(run.UbicaDoc);
-        ftp.StoreFile(archivePath, ArchiveName(run), false, 0);
-    } catch (const std::exception& error) {
-        if (interruption::Requested()) {
-            ftp.Close();  // no QUIT: the run stops here
-            throw InterruptedError(interruption::Reason());
-        }
-        throw RunFailure(ExitStatus::Ftp, UploadContext(run, ftp, step) + error.what());
-    }
-    runlog::Write("archivo " + ArchiveName(run) + " almacenado y confirmado por el servidor");
-    // The archive is on the server: what QUIT meets no longer matters.
-    try {
-        ftp.Disconnect();
-    } catch (const std::exception& error) {
-        runlog::Write(std::string("QUIT tras la subida: ") + error.what());
-    }
-    return ExitStatus::Uploaded;
+    return {};
 }
 
 }  // namespace
@@ -271,19 +184,20 @@ ExitStatus RunExport(Connection& connection, const ParametrosEnvio& parameters, 
     run.DirectorioDatos = AbsoluteDataDirectory(parameters.DirectorioDatos);
     runlog::Write("exportación: familia " + run.Familia + ", agencia " + run.IdAgencia +
                   ", fecha " + DateText(run.Fecha) + ", directorio " + run.DirectorioDatos);
-    const auto lock = InStage(ExitStatus::ExtractFiles, [&] {
-        return DataDirectoryLock::Acquire(
-            run.DirectorioDatos, options.esperaOtraExportacionSegundos * 1000,
-            [&] { Show(display, WaitingForOtherExportMessage(run.DirectorioDatos)); });
+    // Held already when the program took it before attaching the database.
+    InStage(ExitStatus::ExtractFiles, [&] {
+        runlock::Hold(run.DirectorioDatos, options.esperaOtraExportacionSegundos * 1000,
+                      [&] { Show(display, WaitingForOtherExportMessage(run.DirectorioDatos)); });
     });
-    InStage(ExitStatus::ExtractFiles, [&] { WriteFiles(connection, run, display); });
-    const bool packed =
-        InStage(ExitStatus::Packing, [&] { return PackAndCleanUp(run, limits, display); });
-    if (!packed) {
-        display.Inform(kArchiveMissingMessage);
+    const auto written =
+        InStage(ExitStatus::ExtractFiles, [&] { return WriteFiles(connection, run, display); });
+    const std::string problem =
+        InStage(ExitStatus::Packing, [&] { return PackAndCleanUp(run, written, limits, display); });
+    if (!problem.empty()) {
+        display.Inform(problem);
         return ExitStatus::Packing;
     }
-    return Upload(run, ftp, display, options);
+    return UploadArchive(run, ftp, display, options);
 }
 
 }  // namespace tramex

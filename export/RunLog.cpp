@@ -53,7 +53,6 @@ void RotateWhenFull(const QString& path) {
 }
 
 bool Append(const QString& path, const std::string& line) {
-    RotateWhenFull(path);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
     const bool written = file.write(line.data(), static_cast<qint64>(line.size())) ==
@@ -87,6 +86,8 @@ void Open(const std::string& installDirectory, const std::string& overridePath) 
                      fallback.toStdString().c_str());
         path = fallback;
     }
+    // Only here: one run's lines stay together in one file.
+    RotateWhenFull(path);
     state.path = path;
     for (const std::string& line : state.pending) Append(path, line);
     state.pending.clear();

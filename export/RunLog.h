@@ -8,7 +8,8 @@
 namespace tramex::runlog {
 
 inline constexpr const char* kLogFileName = "tramex.log";
-// Above this size the log becomes tramex.log.1 (one old log is kept).
+// A log above this size when a run opens it becomes tramex.log.1 (one old
+// log is kept); a run never rotates it midway.
 inline constexpr long long kRotateBytes = 1024 * 1024;
 
 // Opens the log: overridePath when not empty, else tramex.log in

@@ -93,6 +93,10 @@ RunOptions LoadRunOptions(const std::string& path, std::vector<std::string>& pro
     options.usarDireccionDeRespuestaPasiva =
         ReadFlag(*ini, {"FTP", "UsarDireccionDeRespuestaPasiva"},
                  options.usarDireccionDeRespuestaPasiva, problems);
+    options.reintentos = ReadSeconds(*ini, {"FTP", "Reintentos"}, options.reintentos, 0, problems);
+    options.esperaReintentoSegundos = ReadSeconds(*ini, {"FTP", "EsperaReintentoSegundos"},
+                                                  options.esperaReintentoSegundos, 0, problems);
+    options.verificar = ReadFlag(*ini, {"FTP", "Verificar"}, options.verificar, problems);
     options.huellasFtps = ReadPins(*ini, problems);
     return options;
 }

@@ -10,6 +10,7 @@
 namespace tramex {
 
 inline constexpr const char* kOptionsFileName = "tramex.ini";
+inline constexpr int kMaxRetryWaitSeconds = 600;
 
 struct RunOptions {
     // [Desatendido] LimiteAvisosSegundos: an unattended run's boxes close by
@@ -27,6 +28,13 @@ struct RunOptions {
     // a 227 reply names (for the rare server that needs it) instead of to
     // the server the client is talking to.
     bool usarDireccionDeRespuestaPasiva = false;
+    // [FTP] Reintentos: more attempts after a failure that may pass.
+    int reintentos = 3;
+    // [FTP] EsperaReintentoSegundos: the wait before the first retry,
+    // doubled before each next one, at most kMaxRetryWaitSeconds.
+    int esperaReintentoSegundos = 60;
+    // [FTP] Verificar: compare what the server stored with the archive.
+    bool verificar = true;
     // [HuellasFTPS] host=sha256:HEX
     std::map<std::string, std::string> huellasFtps;
 };

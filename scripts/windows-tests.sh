@@ -14,10 +14,14 @@ win_dir=${TRAMEX_WIN_BUILD_DIR:-$root/build-win}
 if [ "${1:-}" != --inside ]; then
     source "$root/scripts/lib/openssl-windows.sh"
     openssl_prefix=$(ensure_windows_openssl "${TRAMEX_WINDOWS_ARCH:-i686}")
+    # minizip has no mingw-w64 package: it is built from zlib's sources.
+    zlib_source=$(ensure_source_package zlib /var/cache/tramex2/src)
     say "building the Windows programs into $win_dir"
     cmake -S "$root" -B "$win_dir" -G Ninja --toolchain "$root/cmake/mingw-w64.cmake" \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
-        -DOPENSSL_ROOT_DIR="$openssl_prefix" -DTRAMEX_BUILD_GUI=OFF >/dev/null
+        -DOPENSSL_ROOT_DIR="$openssl_prefix" \
+        -DTRAMEX_MINIZIP_SOURCE_DIR="$zlib_source/contrib/minizip" \
+        -DTRAMEX_BUILD_GUI=OFF >/dev/null
     # -O2: GCC 12's -O3 warns falsely (-Wrestrict) inside std::string.
     cmake --build "$win_dir" -j"${TRAMEX_JOBS:-2}"
     exec unshare --net --mount -- "$0" --inside

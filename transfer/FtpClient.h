@@ -69,6 +69,11 @@ class TFtpClient : public TTcpConnection {
     // A PEM file of trusted authorities in place of the system's trust store.
     std::string TrustStoreFile;
 
+    // After a store's final reply, ask the server for the stored file's size
+    // (when FEAT lists SIZE) and a digest of it (HASH, XSHA256, XSHA1, XMD5,
+    // XCRC), and fail the store with EUploadCheckFailed when one differs.
+    bool VerifyUpload = true;
+
     // Observers, for a log of the dialogue: each command as sent, with the
     // argument of PASS, ACCT and XAUT replaced by "****", and each reply's code.
     std::function<void(const std::string& command)> CommandSent;
@@ -94,6 +99,9 @@ class TFtpClient : public TTcpConnection {
     const FtpCapabilities& Capabilities() const { return capabilities_; }
     // Whether the last data connection resumed the control connection's session.
     bool LastDataTlsResumed() const { return lastDataTlsResumed_; }
+    // What the last store's check compared ("tamaño y SHA-256"); empty when
+    // the server offered nothing to compare.
+    const std::string& LastStoreCheck() const { return lastStoreCheck_; }
 
   private:
     // Command exchange and reply reading (FtpClient.cpp).
@@ -133,10 +141,19 @@ class TFtpClient : public TTcpConnection {
     std::exception_ptr SendOverDataConnection(class LocalFile& file, const std::string& dataHost,
                                               std::uint16_t dataPort, bool wholeFile);
     void ReadFinalReply(const std::exception_ptr& dataFailure);
+    void SendRestart(std::int64_t position);
+    void RemoveFailedStore(const std::string& storedName);
+
+    // The check of a stored file (FtpStoreCheck.cpp).
+    void CheckStoredFile(class LocalFile& file, const std::string& storedName);
+    void CheckStoredSize(class LocalFile& file, const std::string& storedName);
+    std::string CheckStoredDigest(const std::string& localPath, const std::string& storedName);
     void RequireSafeSettings() const;
 
     bool everConnected_ = false;
     bool lastDataTlsResumed_ = false;
+    bool transferAccepted_ = false;  // the server took the last STOR or APPE
+    std::string lastStoreCheck_;
     TFtpReply lastReply_;
     TFtpReply greeting_;
     TFtpReply loginMessage_;

@@ -50,13 +50,38 @@ void TFtpClient::StoreFile(const std::string& localPath, const std::string& remo
     if (capabilities_.Supports("PRET")) SendCommand("PRET " + transferCommand, ftpcodes::kAny);
     const FtpDataEndpoint endpoint =
         ParsePasvReply(SendCommand("PASV", ftpcodes::kPasv).FirstLine());
-    if (!append && startPosition >= 0)
-        SendCommand("REST " + std::to_string(file.Position()), ftpcodes::kRest);
-    TransferFile(file, transferCommand, DataHostFor(endpoint.Host), endpoint.Port,
-                 startPosition < 0);
+    if (!append && startPosition >= 0) SendRestart(file.Position());
+    lastStoreCheck_.clear();
+    try {
+        TransferFile(file, transferCommand, DataHostFor(endpoint.Host), endpoint.Port,
+                     startPosition < 0);
+        if (VerifyUpload && !append) CheckStoredFile(file, storedName);
+    } catch (...) {
+        // An append or a resumed store adds to a file that was there before:
+        // deleting it would lose what the server already held.
+        if (transferAccepted_ && !append && startPosition <= 0) RemoveFailedStore(storedName);
+        throw;
+    }
     if (viaTemporaryName) {
         SendCommand("RNFR " + storedName, ftpcodes::kRenameFrom);
         SendCommand("RNTO " + name, ftpcodes::kRenameTo);
+    }
+}
+
+void TFtpClient::SendRestart(std::int64_t position) {
+    SendCommand("REST " + std::to_string(position),
+                position == 0 ? ftpcodes::kRestAtStart : ftpcodes::kRest);
+}
+
+// What a failed store left would be taken for the whole file by whoever
+// reads the folder. The store's own error is the one that counts: this
+// clean-up's failure is only told.
+void TFtpClient::RemoveFailedStore(const std::string& storedName) {
+    if (!IsConnected()) return;
+    try {
+        SendCommand("DELE " + storedName, ftpcodes::kDele);
+    } catch (const std::exception& error) {
+        if (Notice) Notice("DELE " + storedName + ": " + error.what());
     }
 }
 
@@ -76,6 +101,7 @@ std::string TFtpClient::DataHostFor(const std::string& replyHost) const {
 // data connection is raised after it, unless the final reply itself fails.
 void TFtpClient::TransferFile(LocalFile& file, const std::string& transferCommand,
                               const std::string& dataHost, std::uint16_t dataPort, bool wholeFile) {
+    transferAccepted_ = false;
     SendLine(transferCommand);
     const std::exception_ptr dataFailure =
         SendOverDataConnection(file, dataHost, dataPort, wholeFile);
@@ -104,6 +130,7 @@ std::exception_ptr TFtpClient::SendOverDataConnection(LocalFile& file, const std
             lastDataTlsResumed_ = data.TlsDetails().Resumed;
         }
         ReadReply(ftpcodes::kTransferStart);
+        transferAccepted_ = true;
         try {
             data.WriteFileData(file, wholeFile);
         } catch (const ENotASocket&) {

@@ -19,10 +19,17 @@ inline const Accepted kType = {200};
 inline const Accepted kCwd = {200, 250, 257};
 inline const Accepted kPasv = {227};
 inline const Accepted kRest = {350};
+// A restart at 0 skips nothing: a server without REST may refuse it.
+inline const Accepted kRestAtStart = {350, 500, 502, 504};
 inline const Accepted kTransferStart = {110, 125, 150};
 inline const Accepted kTransferDone = {226, 225, 250};
 inline const Accepted kRenameFrom = {350};
 inline const Accepted kRenameTo = {250};
+inline const Accepted kDele = {250};
+// What the server stored: its size, and a digest of it.
+inline const Accepted kSize = {213};
+inline const Accepted kOptsHash = {200};
+inline const Accepted kDigest = {213, 250};
 // Explicit TLS: only a 234 means the server now expects the handshake.
 inline const Accepted kAuthTls = {234};
 inline const Accepted kPbsz = {200};

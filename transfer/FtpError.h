@@ -43,6 +43,12 @@ class EInvalidCommandArgument : public EProtocolError {
     EInvalidCommandArgument() : EProtocolError("Invalid character in FTP command argument.") {}
 };
 
+// The server's size or digest of a stored file differs from the local file's.
+class EUploadCheckFailed : public Error {
+  public:
+    using Error::Error;
+};
+
 class EAlreadyConnected : public Error {
   public:
     EAlreadyConnected() : Error("Already connected.") {}

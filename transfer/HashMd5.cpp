@@ -1,13 +1,14 @@
 // MD5 after RFC 1321: four rounds of sixteen steps over 64-byte blocks.
 #include <cmath>
 
+#include "transfer/HashBlocks.h"
 #include "transfer/HashDigest.h"
 #include "transfer/HashPadding.h"
 
 namespace tramex {
 namespace {
 
-using State = std::array<std::uint32_t, 4>;
+using State = Md5State;
 
 // The sine table of RFC 1321: floor(abs(sin(i + 1)) * 2^32).
 const std::array<std::uint32_t, 64>& SineTable() {
@@ -20,7 +21,9 @@ const std::array<std::uint32_t, 64>& SineTable() {
     return table;
 }
 
-void Md5Block(State& state, const char* block) {
+}  // namespace
+
+void Md5Block(Md5State& state, const char* block) {
     static constexpr int kShifts[4][4] = {{7, 12, 17, 22}, {5, 9, 14, 20}, {4, 11, 16, 23}, {6, 10, 15, 21}};
     std::uint32_t x[16];
     for (int i = 0; i < 16; ++i) x[i] = LoadLittleEndian32(block + 4 * i);
@@ -40,8 +43,6 @@ void Md5Block(State& state, const char* block) {
     }
     state[0] += a, state[1] += b, state[2] += c, state[3] += d;
 }
-
-}  // namespace
 
 Digest128 HashMd5(std::string_view bytes) {
     State state = {0x67452301u, 0xEFCDAB89u, 0x98BADCFEu, 0x10325476u};

@@ -1,13 +1,13 @@
 // SHA-1 after RFC 3174: eighty steps over 64-byte blocks, big-endian words.
+#include "transfer/HashBlocks.h"
 #include "transfer/HashDigest.h"
 #include "transfer/HashPadding.h"
 
 namespace tramex {
-namespace {
 
-using State = std::array<std::uint32_t, 5>;
+using State = Sha1State;
 
-void Sha1Block(State& state, const char* block) {
+void Sha1Block(Sha1State& state, const char* block) {
     std::uint32_t w[80];
     for (int i = 0; i < 16; ++i) w[i] = LoadBigEndian32(block + 4 * i);
     for (int i = 16; i < 80; ++i) w[i] = RotateLeft(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
@@ -23,8 +23,6 @@ void Sha1Block(State& state, const char* block) {
     }
     state[0] += a, state[1] += b, state[2] += c, state[3] += d, state[4] += e;
 }
-
-}  // namespace
 
 Digest160 HashSha1(std::string_view bytes) {
     State state = {0x67452301u, 0xEFCDAB89u, 0x98BADCFEu, 0x10325476u, 0xC3D2E1F0u};

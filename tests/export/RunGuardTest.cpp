@@ -71,25 +71,33 @@ TEST(RunOptions, AbsentFileGivesDefaultsAndInvalidValuesKeepThem) {
     EXPECT_EQ(none.limiteAvisosSegundos, 900);
     EXPECT_EQ(none.esperaOtraExportacionSegundos, 600);
     EXPECT_FALSE(none.subirConNombreTemporal);
+    EXPECT_EQ(none.reintentos, 3);
+    EXPECT_EQ(none.esperaReintentoSegundos, 60);
+    EXPECT_TRUE(none.verificar);
     EXPECT_TRUE(problems.empty());
 
     const std::string path = scratch.Write(
         "tramex.ini",
         "[Desatendido]\nLimiteAvisosSegundos=0\nEsperaOtraExportacionSegundos=diez\n"
         "[Registro]\nArchivo=C:\\Quintor\\tramex.log\n[FTP]\nSubirConNombreTemporal=si\n"
-        "UsarDireccionDeRespuestaPasiva=1\n[HuellasFTPS]\nftp.example.com=sha256:AB12\n");
+        "UsarDireccionDeRespuestaPasiva=1\nReintentos=0\nEsperaReintentoSegundos=-5\nVerificar=0\n"
+        "[HuellasFTPS]\nftp.example.com=sha256:AB12\n");
     const RunOptions read = LoadRunOptions(path, problems);
     EXPECT_EQ(read.limiteAvisosSegundos, 0);
     EXPECT_EQ(read.esperaOtraExportacionSegundos, 600);
     EXPECT_EQ(read.archivoRegistro, "C:\\Quintor\\tramex.log");
     EXPECT_FALSE(read.subirConNombreTemporal);
     EXPECT_TRUE(read.usarDireccionDeRespuestaPasiva);
+    EXPECT_EQ(read.reintentos, 0);
+    EXPECT_EQ(read.esperaReintentoSegundos, 60);
+    EXPECT_FALSE(read.verificar);
     // Kept as written, so the host's upload fails instead of going unpinned.
     EXPECT_EQ(read.huellasFtps.at("ftp.example.com"), "sha256:AB12");
     EXPECT_THAT(
         problems,
         ElementsAre("Desatendido/EsperaOtraExportacionSegundos=diez no es válido; se usa 600",
                     "FTP/SubirConNombreTemporal=si no es válido; se usa 0",
+                    "FTP/EsperaReintentoSegundos=-5 no es válido; se usa 60",
                     "HuellasFTPS/ftp.example.com: Huella no válida (se espera sha256:HEX): "
                     "sha256:AB12"));
 }
@@ -124,7 +132,7 @@ TEST(RunOptions, ServerColumnGivesHostPortTlsAndPin) {
         ::testing::ThrowsMessage<EInvalidFingerprint>("Huella no válida (se espera sha256:HEX)"));
 }
 
-TEST(RunLog, LinesWaitForTheirPlaceCarryTimeAndProcessAndTheFullLogIsRotated) {
+TEST(RunLog, LinesWaitForTheirPlaceCarryTimeAndProcessAndAFullLogIsRotatedOnlyAtAStart) {
     testing::ScratchDirectory scratch;
     runlog::ResetForTests();
     runlog::Write("antes de saber dónde");
@@ -138,10 +146,17 @@ TEST(RunLog, LinesWaitForTheirPlaceCarryTimeAndProcessAndTheFullLogIsRotated) {
                              "create file.\n"));
 
     scratch.Write("tramex.log", std::string(runlog::kRotateBytes + 1, 'x'));
+    runlog::Write("en la misma ejecución");
+    EXPECT_FALSE(std::filesystem::exists(scratch.path() / "tramex.log.1"));
+    runlog::ResetForTests();
+    runlog::Open(scratch.path().string(), "");
     runlog::Write("después");
-    EXPECT_EQ(std::filesystem::file_size(scratch.path() / "tramex.log.1"),
-              static_cast<std::uintmax_t>(runlog::kRotateBytes + 1));
-    // Renamed, not copied: the log starts again with this one line.
+    // Renamed whole, not copied: the log starts again with this one line.
+    const std::string rotated = Read(scratch.path() / "tramex.log.1");
+    const auto full = static_cast<std::size_t>(runlog::kRotateBytes + 1);
+    EXPECT_EQ(rotated.substr(0, full), std::string(full, 'x'));
+    EXPECT_THAT(rotated.substr(full),
+                MatchesRegex("[-0-9]{10}T[0-9:.]{12} [0-9]+ en la misma ejecución\n"));
     EXPECT_THAT(Read(scratch.path() / "tramex.log"),
                 MatchesRegex("[-0-9]{10}T[0-9:.]{12} [0-9]+ después\n"));
     runlog::ResetForTests();

@@ -33,8 +33,11 @@ using ::testing::IsSupersetOf;
 // else uses, so tests and the demo never meet on the port.
 class FtpDestination {
   public:
-    explicit FtpDestination(const std::filesystem::path& folder)
-        : home_(folder / "ftp-home"), log_((folder / "ftp-commands.log").string()) {
+    // faults: see ftp_destination.py ("cut=1", "size-lie", "no-rest").
+    explicit FtpDestination(const std::filesystem::path& folder, QStringList faults = {})
+        : home_(folder / "ftp-home"),
+          log_((folder / "ftp-commands.log").string()),
+          faults_(std::move(faults)) {
         std::filesystem::create_directories(home_ / "entrada");
         std::random_device seed;
         std::mt19937 pick(seed());
@@ -67,10 +70,14 @@ class FtpDestination {
 
   private:
     bool Listen(const std::string& address) {
-        server_.start("/usr/bin/python3",
-                      {TRAMEX_SOURCE_DIR "/tests/app/run/ftp_destination.py",
-                       QString::fromStdString(address), "21", "demo", "demo",
-                       QString::fromStdString(home_.string()), QString::fromStdString(log_)});
+        const QStringList arguments = {TRAMEX_SOURCE_DIR "/tests/app/run/ftp_destination.py",
+                                       QString::fromStdString(address),
+                                       "21",
+                                       "demo",
+                                       "demo",
+                                       QString::fromStdString(home_.string()),
+                                       QString::fromStdString(log_)};
+        server_.start("/usr/bin/python3", arguments + faults_);
         if (server_.waitForReadyRead(10000)) {
             const QByteArray line = server_.readLine();
             if (line.startsWith("ready")) return true;
@@ -86,6 +93,7 @@ class FtpDestination {
 
     std::filesystem::path home_;
     std::string log_;
+    QStringList faults_;
     std::string address_;
     std::string failure_;
     QProcess server_;
@@ -236,7 +244,8 @@ TEST_F(ProgramExport, UnattendedRunUploadsTheArchiveOfTheToolsFilesAndEndsWithSt
         ASSERT_GE(commands.size(), 7u);
         EXPECT_THAT(std::vector<std::string>(commands.begin(), commands.begin() + 3),
                     ElementsAre("HOST [" + destination.Address() + "]", "USER demo", "PASS demo"));
-        std::vector<std::string> upload = {"PASV", "REST 0", "STOR " + archive, "QUIT"};
+        std::vector<std::string> upload = {"PASV", "REST 0", "STOR " + archive, "SIZE " + archive,
+                                           "QUIT"};
         if (!run.folder.empty()) upload.insert(upload.begin(), "CWD " + run.folder);
         EXPECT_THAT(std::vector<std::string>(commands.end() - static_cast<long>(upload.size()),
                                              commands.end()),
@@ -291,27 +300,23 @@ TEST_F(ProgramExport, FamilyWithoutADestinationWritesNothingAndEndsWithStatusTwo
     EXPECT_TRUE(std::filesystem::is_empty(dataDirectory));
 }
 
-// Two families scheduled at the same time on one data directory, the first
-// with a slow comprimir: the second waits for the first to finish instead of
-// writing, packing or cleaning beside it.
-TEST_F(ProgramExport, TwoRunsOnOneDataDirectoryTakeTurnsAndEachArchiveHoldsItsOwnFiles) {
+// Two families of one company scheduled at the same minute, the first with
+// a slow comprimir: the second waits for the first to finish before it even
+// attaches the database (the embedded engine lets one program at a time
+// have the file), then writes, packs and uploads its own files.
+TEST_F(ProgramExport, TwoFamiliesOfOneCompanyTakeTurnsAndEachArchiveHoldsItsOwnFiles) {
     FtpDestination destination(scratch.path());
     if (destination.PortNeedsPrivilege())
         GTEST_SKIP() << "port 21 needs root: " << destination.Failure();
     ASSERT_FALSE(destination.Address().empty()) << destination.Failure();
     PointDestinationsAt(destination.Address());
-    // Each run in a company of its own: the embedded engine gives a database
-    // file to one process at a time.
-    const auto other = scratch.path() / "erp" / "datos" / "002";
-    std::filesystem::create_directories(other);
-    std::filesystem::copy_file(database, other / "quintor.fdb");
     WriteOptions("[Desatendido]\nLimiteAvisosSegundos=5\n");
     scratch.Write("datos/comprimir.sh", "sleep 2\nexec sh \"" + std::string(TRAMEX_BINARY_DIR) +
                                             "/comprimir.sh\" \"$@\"\n");
     QProcess second;
     Start("01");
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-    Start("02", second, "002");
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    Start("02", second);
 
     ASSERT_TRUE(Finished(90000));
     ASSERT_TRUE(second.waitForFinished(90000));
@@ -342,8 +347,9 @@ TEST_F(ProgramExport, RelativeDataDirectoryIsTakenFromTheWorkingDirectory) {
 }
 
 // SIGTERM while comprimir runs, while the client waits for a server that
-// never greets, and while a procedure runs: each ends the program with
-// status 8 within 5 s, and nothing reaches a server.
+// never greets, while the run waits to retry a cut upload, and while a
+// procedure runs: each ends the program with status 8 within 5 s, and
+// nothing reaches a server.
 TEST_F(ProgramExport, TerminationSignalStopsTheRunAtEachStageWithStatusEight) {
     FtpDestination destination(scratch.path());
     if (destination.PortNeedsPrivilege())
@@ -380,6 +386,15 @@ TEST_F(ProgramExport, TerminationSignalStopsTheRunAtEachStageWithStatusEight) {
     silent.waitForFinished(5000);
     PointDestinationsAt(destination.Address());
 
+    SCOPED_TRACE("retry wait");
+    FtpDestination cutting(scratch.path() / "cut", {"cut=all"});
+    ASSERT_FALSE(cutting.Address().empty()) << cutting.Failure();
+    PointDestinationsAt(cutting.Address());
+    Start("01");
+    ASSERT_TRUE(TerminateOnceLogged("Reintento 1 de 3 en 60 s")) << Log();
+    EXPECT_EQ(program.exitCode(), 8) << program.readAllStandardError().toStdString();
+    PointDestinationsAt(destination.Address());
+
     SCOPED_TRACE("extract");
     Execute(
         "ALTER PROCEDURE REP_VENTASDET_ZEL (INI VARCHAR(10), FIN VARCHAR(10), SUC INTEGER, "
@@ -393,6 +408,120 @@ TEST_F(ProgramExport, TerminationSignalStopsTheRunAtEachStageWithStatusEight) {
     EXPECT_EQ(program.exitCode(), 8) << program.readAllStandardError().toStdString();
     EXPECT_THAT(destination.Commands(), ::testing::IsEmpty());
     EXPECT_THAT(Log(), HasSubstr("fin: estado 8"));
+}
+
+// What comprimir left is uploaded only when comprimir ended well and the zip
+// holds exactly the ten files this run wrote, each as written.
+TEST_F(ProgramExport, AnArchiveThatIsNotThisRunsTenFilesIsNeverUploaded) {
+    FtpDestination destination(scratch.path());
+    if (destination.PortNeedsPrivilege())
+        GTEST_SKIP() << "port 21 needs root: " << destination.Failure();
+    ASSERT_FALSE(destination.Address().empty()) << destination.Failure();
+    PointDestinationsAt(destination.Address());
+    WriteOptions("[Desatendido]\nLimiteAvisosSegundos=1\n");
+    const std::string archive = ArchiveFor("C1", "P1");
+    const std::pair<std::string, std::string> cases[] = {
+        {"printf 'no es zip' > \"$1\"\nexit 1", "comprimir terminó con estado 1"},
+        {"zip -q -X -j \"$1\" $(ls *.txt | grep -v Ventas.txt)",
+         "El archivo " + archive + " no contiene Ventas.txt"},
+        {"echo otra >> Ventas.txt\nzip -q -X -j \"$1\" *.txt",
+         "El archivo " + archive + ": Ventas.txt no coincide con el generado"},
+    };
+    for (const auto& [comprimir, problem] : cases) {
+        SCOPED_TRACE(problem);
+        scratch.Write("datos/comprimir.sh", comprimir + "\n");
+        Start("01");
+        ASSERT_TRUE(Finished(60000));
+        EXPECT_EQ(program.exitCode(), 5);
+        EXPECT_THAT(program.readAllStandardError().toStdString(), HasSubstr("tramex: " + problem));
+        EXPECT_THAT(Log(), HasSubstr("aviso: " + problem));
+        EXPECT_THAT(destination.Commands(), ::testing::IsEmpty());
+        EXPECT_TRUE(std::filesystem::exists(dataDirectory + "/SKU.txt")) << "eliminar did not run";
+    }
+}
+
+// A cut upload is deleted and tried again; cut every time, the run ends
+// with status 6 after its retries, nothing left under the final name.
+TEST_F(ProgramExport, ACutUploadIsRetriedAndNeverLeftTruncated) {
+    FtpDestination destination(scratch.path(), {"cut=1"});
+    if (destination.PortNeedsPrivilege())
+        GTEST_SKIP() << "port 21 needs root: " << destination.Failure();
+    ASSERT_FALSE(destination.Address().empty()) << destination.Failure();
+    PointDestinationsAt(destination.Address());
+    WriteOptions("[Desatendido]\nLimiteAvisosSegundos=1\n[FTP]\nEsperaReintentoSegundos=1\n");
+    const std::string archive = ArchiveFor("C1", "P1");
+    Start("01");
+    ASSERT_TRUE(Finished(60000));
+    EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+    EXPECT_EQ(ReadFile((destination.Home() / archive).string()),
+              ReadFile(dataDirectory + "/" + archive));
+    EXPECT_THAT(destination.Commands(),
+                IsSupersetOf({"STOR " + archive, "DELE " + archive, "SIZE " + archive}));
+    EXPECT_THAT(Log(), HasSubstr("Reintento 1 de 3 en 1 s: Error subiendo " + archive + " a " +
+                                 destination.Address() +
+                                 ":21 (STOR): Corte de prueba; transferencia abortada."));
+    EXPECT_THAT(Log(), HasSubstr("verificado: tamaño"));
+
+    FtpDestination cutting(scratch.path() / "cut", {"cut=all"});
+    ASSERT_FALSE(cutting.Address().empty()) << cutting.Failure();
+    PointDestinationsAt(cutting.Address());
+    WriteOptions(
+        "[Desatendido]\nLimiteAvisosSegundos=1\n[FTP]\nReintentos=2\n"
+        "EsperaReintentoSegundos=1\n");
+    const auto start = std::chrono::steady_clock::now();
+    Start("01");
+    ASSERT_TRUE(Finished(60000));
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(program.exitCode(), 6);
+    // Waits of 1 and 2 s between the three attempts.
+    EXPECT_GE(took, std::chrono::seconds(3));
+    EXPECT_LT(took, std::chrono::seconds(30));
+    const std::vector<std::string> commands = cutting.Commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), "STOR " + archive), 3);
+    ASSERT_GE(commands.size(), 2u);
+    EXPECT_EQ(commands[commands.size() - 2], "STOR " + archive);
+    EXPECT_EQ(commands.back(), "DELE " + archive);
+    EXPECT_FALSE(std::filesystem::exists(cutting.Home() / archive));
+}
+
+// A server that stored fewer bytes than were sent fails the upload; one
+// without REST takes the store from the start.
+TEST_F(ProgramExport, TheStoredSizeIsCheckedAndARefusedRestartAtZeroIsNoFailure) {
+    const std::string archive = ArchiveFor("C1", "P1");
+    const std::pair<QString, int> cases[] = {{"size-lie", 6}, {"no-rest", 0}};
+    for (const auto& [fault, status] : cases) {
+        SCOPED_TRACE(fault.toStdString());
+        FtpDestination destination(scratch.path() / fault.toStdString(), {fault});
+        if (destination.PortNeedsPrivilege())
+            GTEST_SKIP() << "port 21 needs root: " << destination.Failure();
+        ASSERT_FALSE(destination.Address().empty()) << destination.Failure();
+        PointDestinationsAt(destination.Address());
+        WriteOptions("[Desatendido]\nLimiteAvisosSegundos=1\n[FTP]\nReintentos=0\n");
+        Start("01");
+        ASSERT_TRUE(Finished(60000));
+        EXPECT_EQ(program.exitCode(), status);
+        EXPECT_EQ(std::filesystem::exists(destination.Home() / archive), status == 0);
+    }
+    const std::string size =
+        std::to_string(std::filesystem::file_size(dataDirectory + "/" + archive));
+    EXPECT_THAT(Log(), HasSubstr("(SIZE): El servidor guardó " +
+                                 std::to_string(std::stoll(size) - 1) + " bytes de " + size));
+}
+
+// Another program has the company's database open in its embedded engine.
+TEST_F(ProgramExport, ADatabaseHeldByAnotherProgramIsSaidSoWithStatusThree) {
+    Connection holder;
+    holder.SetEntry("Database", database);
+    holder.SetEntry("User_Name", "SYSDBA");
+    holder.SetEntry("Password", "masterkey");
+    holder.Open();
+    WriteOptions("[Desatendido]\nLimiteAvisosSegundos=1\n");
+    Start("01");
+    ASSERT_TRUE(ErrorsShow("está abierta por otro programa con el motor integrado", 30000))
+        << errors;
+    ASSERT_TRUE(Finished(10000));
+    EXPECT_EQ(program.exitCode(), 3);
+    holder.Close();
 }
 
 }  // namespace

@@ -25,6 +25,7 @@ TEST_F(FtpDialogue, WholeUploadOfTheExportRunOnTheWire) {
         .Reply("150 Opening BINARY mode data connection")
         .ReceiveUpload()
         .Send("226 Transfer complete")
+        .Reply("213 100000")
         .Reply("221 Goodbye");
     StartServer();
     const std::string content = Pattern(100000);
@@ -40,8 +41,9 @@ TEST_F(FtpDialogue, WholeUploadOfTheExportRunOnTheWire) {
     EXPECT_FALSE(client.IsConnected());
     EXPECT_EQ(server.Finish(), "");
     EXPECT_THAT(server.Commands(),
-                ElementsAreArray(Join(LoginCommands(true), {"CWD incoming", "PASV", "REST 0",
-                                                            "STOR 20100130_envio.zip", "QUIT"})));
+                ElementsAreArray(Join(LoginCommands(true),
+                                      {"CWD incoming", "PASV", "REST 0", "STOR 20100130_envio.zip",
+                                       "SIZE 20100130_envio.zip", "QUIT"})));
     EXPECT_THAT(server.Uploads(), ElementsAre(content));
     EXPECT_EQ(client.ServerDescription(), "Tramex test server ready");
     EXPECT_EQ(client.SystemDescription(), "UNIX Type: L8");

@@ -8,8 +8,11 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "tests/session/ScratchDirectory.h"
 #include "tests/transfer/ftp/FtpDialogueFixture.h"
 #include "transfer/FtpPutCommandLine.h"
+#include "transfer/FileDigest.h"
+#include "transfer/FtpRetry.h"
 
 namespace tramex {
 namespace {
@@ -25,7 +28,12 @@ TEST_F(FtpDialogue, RefusalAtEachStepRaisesTheReplyAndLeavesTheClientReady) {
         .Reply("502 REST not implemented")
         .ReplyPassive()
         .Reply("350 Restarting at 0")
-        .Reply("553 Could not create file.");
+        .Reply("553 Could not create file.")
+        .ReplyPassive()
+        .Reply("502 REST not implemented")
+        .Reply("150 Go")
+        .ReceiveUpload()
+        .Send("226 Done");
     QueueAcceptedStore();
     StartServer();
     client.Connect();
@@ -37,23 +45,28 @@ TEST_F(FtpDialogue, RefusalAtEachStepRaisesTheReplyAndLeavesTheClientReady) {
         EXPECT_STREQ(error.what(), "incoming: No such file or directory.\r\n");
     }
     const std::string path = WriteFile("envio.zip", "PK");
-    for (int refused : {425, 502, 553}) {
+    // A restart anywhere but at 0 needs the server's REST.
+    for (const auto& [refused, position] : {std::pair{425, 0}, {502, 1}, {553, 0}}) {
         try {
-            client.StoreFile(path, "", false, 0);
+            client.StoreFile(path, "", false, position);
             ADD_FAILURE() << refused << " not raised";
         } catch (const EReplyError& error) {
             EXPECT_EQ(error.Code(), refused);
         }
         EXPECT_TRUE(client.IsConnected());
     }
+    // A restart at 0 skips nothing: without REST the store goes on.
+    client.StoreFile(path, "", false, 0);
     client.StoreFile(path, "", false, 0);
     EXPECT_EQ(FinishServer(), "");
-    // A refused REST sends no STOR; the refused STOR sends no data.
+    // A refused REST 1 sends no STOR; the refused STOR sends no data and
+    // leaves nothing to delete.
     EXPECT_THAT(server.Commands(),
-                ElementsAreArray(Join(LoginCommands(),
-                                      {"CWD incoming", "PASV", "PASV", "REST 0", "PASV", "REST 0",
-                                       "STOR envio.zip", "PASV", "REST 0", "STOR envio.zip"})));
-    EXPECT_THAT(server.Uploads(), ElementsAre("PK"));
+                ElementsAreArray(Join(
+                    LoginCommands(),
+                    {"CWD incoming", "PASV", "PASV", "REST 1", "PASV", "REST 0", "STOR envio.zip",
+                     "PASV", "REST 0", "STOR envio.zip", "PASV", "REST 0", "STOR envio.zip"})));
+    EXPECT_THAT(server.Uploads(), ElementsAre("PK", "PK"));
 }
 
 TEST_F(FtpDialogue, FinalReplyDecidesTheOutcome) {
@@ -67,8 +80,11 @@ TEST_F(FtpDialogue, FinalReplyDecidesTheOutcome) {
             .Reply("125 Go")
             .ReceiveUpload()
             .Send(finalReply);
+    server.Reply("550 f.zip: No such file");  // the DELE after the 451
     StartServer();
     client.Connect();
+    std::vector<std::string> noted;
+    client.Notice = [&noted](const std::string& text) { noted.push_back(text); };
     const std::string path = WriteFile("f.zip", Pattern(70000));
     for (const std::string& finalReply : finalReplies) {
         SCOPED_TRACE(finalReply);
@@ -78,11 +94,14 @@ TEST_F(FtpDialogue, FinalReplyDecidesTheOutcome) {
         } else {
             EXPECT_NO_THROW(client.StoreFile(path, "f.zip", false, 0));
         }
-        EXPECT_EQ(client.LastReply().Code, code);
+        // After the 451 comes the reply to the DELE of what it left.
+        EXPECT_EQ(client.LastReply().Code, code == 451 ? 550 : code);
         EXPECT_TRUE(client.IsConnected());
     }
     EXPECT_EQ(FinishServer(), "");
     EXPECT_EQ(server.Uploads(), std::vector<std::string>(finalReplies.size(), Pattern(70000)));
+    EXPECT_EQ(server.Commands().back(), "DELE f.zip");
+    EXPECT_THAT(noted, ElementsAre("DELE f.zip: f.zip: No such file\r\n"));
 }
 
 TEST_F(FtpDialogue, DataConnectionResetMidFile) {
@@ -96,7 +115,8 @@ TEST_F(FtpDialogue, DataConnectionResetMidFile) {
             .Reply("350 Restarting at 0")
             .Reply("150 Go")
             .ReceiveThenReset(65536)
-            .Send(finalReply);
+            .Send(finalReply)
+            .Reply("250 Deleted");
     StartServer();
     client.Connect();
     for (const std::string& finalReply : finalReplies) {
@@ -111,10 +131,13 @@ TEST_F(FtpDialogue, DataConnectionResetMidFile) {
         } catch (const EConnClosedGracefully&) {
             EXPECT_EQ(std::stoi(finalReply), 226);
         }
-        EXPECT_EQ(client.LastReply().Code, std::stoi(finalReply));
+        EXPECT_EQ(client.LastReply().Code, 250);
         EXPECT_TRUE(client.IsConnected());
     }
     EXPECT_EQ(FinishServer(), "");
+    // What the cut store left is deleted, whatever the final reply said.
+    const std::vector<std::string> commands = server.Commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), "DELE big.zip"), 2);
 }
 
 // From a restart position, appended from an offset, whole without REST, and empty.
@@ -301,6 +324,130 @@ TEST_F(FtpDialogue, TemporaryNameUploadRenamesAfterTheConfirmedStore) {
     EXPECT_THAT(server.Commands(),
                 ElementsAreArray(
                     Join(Join(Join(LoginCommands(), stored), stored), {"PASV", "APPE envio.zip"})));
+}
+
+// After the final reply the server is asked what it holds: size and the
+// strongest digest it offers. A difference fails the store, which is then
+// deleted; a failed append is never deleted, it held data before.
+TEST_F(FtpDialogue, TheStoredFileIsCheckedAndAFailedStoreButNoAppendIsDeleted) {
+    // SHA-256, SHA-1 and CRC-32 of "abc".
+    const std::string sha256 = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+    QueueLogin("211-Features:\r\n SIZE\r\n HASH SHA-1*;SHA-256;MD5\r\n XCRC\r\n211 End");
+    auto stored = [this] {
+        server.ReplyPassive()
+            .Reply("350 Restarting at 0")
+            .Reply("150 Go")
+            .ReceiveUpload()
+            .Send("226 Done");
+    };
+    stored();
+    server.Reply("213 3").Reply("200 SHA-256").Reply("213 SHA-256 0-2 " + sha256 + " f.zip");
+    stored();
+    server.Reply("213 2").Reply("250 Deleted");
+    stored();
+    server.Reply("213 3")
+        .Reply("200 SHA-256")
+        .Reply("213 SHA-256 0-2 A9993E364706816ABA3E25717850C26C9CD0D89D f.zip")
+        .Reply("250 Deleted");
+    server.ReplyPassive().Reply("150 Go").ReceiveUpload().Send("426 Aborted");
+    StartServer();
+    client.Connect();
+    const std::string path = WriteFile("f.zip", "abc");
+    client.StoreFile(path, "f.zip", false, 0);
+    EXPECT_EQ(client.LastStoreCheck(), "tamaño y SHA-256");
+    const std::pair<const char*, const char*> failures[] = {
+        {"tamaño", "El servidor guardó 2 bytes de 3"},
+        {"suma", "La suma del servidor no coincide"}};
+    for (const auto& [check, message] : failures) {
+        SCOPED_TRACE(check);
+        try {
+            client.StoreFile(path, "f.zip", false, 0);
+            ADD_FAILURE() << "a wrong " << check << " was taken";
+        } catch (const EUploadCheckFailed& error) {
+            EXPECT_STREQ(error.what(), message);
+        }
+    }
+    EXPECT_THROW(client.StoreFile(path, "f.zip", true, -1), EReplyError);
+    EXPECT_EQ(FinishServer(), "");
+    EXPECT_THAT(server.Commands(), ElementsAreArray(Join(LoginCommands(), {"PASV",
+                                                                           "REST 0",
+                                                                           "STOR f.zip",
+                                                                           "SIZE f.zip",
+                                                                           "OPTS HASH SHA-256",
+                                                                           "HASH f.zip",
+                                                                           "PASV",
+                                                                           "REST 0",
+                                                                           "STOR f.zip",
+                                                                           "SIZE f.zip",
+                                                                           "DELE f.zip",
+                                                                           "PASV",
+                                                                           "REST 0",
+                                                                           "STOR f.zip",
+                                                                           "SIZE f.zip",
+                                                                           "OPTS HASH SHA-256",
+                                                                           "HASH f.zip",
+                                                                           "DELE f.zip",
+                                                                           "PASV",
+                                                                           "APPE f.zip"})));
+}
+
+// A server with only the older digest command of its own, answering in
+// capitals; a temporary name is checked before it is renamed.
+TEST_F(FtpDialogue, AnOlderDigestCommandChecksTheTemporaryNameBeforeTheRename) {
+    QueueLogin("211-Features:\r\n XSHA256\r\n XCRC\r\n211 End");
+    server.ReplyPassive().Reply("350 Restarting at 0").Reply("150 Go").ReceiveUpload().Send(
+        "226 Done");
+    server.Reply("250 BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD")
+        .Reply("350 Ready")
+        .Reply("250 Renamed");
+    StartServer();
+    client.UploadWithTemporaryName = true;
+    client.Connect();
+    client.StoreFile(WriteFile("f.zip", "abc"), "f.zip", false, 0);
+    EXPECT_EQ(client.LastStoreCheck(), "SHA-256");
+    EXPECT_EQ(FinishServer(), "");
+    EXPECT_THAT(server.Commands(),
+                ElementsAreArray(Join(LoginCommands(),
+                                      {"PASV", "REST 0", "STOR f.zip.parcial",
+                                       "XSHA256 f.zip.parcial", "RNFR f.zip.parcial",
+                                       "RNTO f.zip"})));
+}
+
+TEST(FileDigest, KnownDigestsOfShortAndMultiPieceFiles) {
+    testing::ScratchDirectory scratch;
+    const std::string abc = scratch.Write("abc", "abc");
+    const std::string million = scratch.Write("a", std::string(1000000, 'a'));
+    struct Case {
+        std::string path;
+        DigestKind kind;
+        const char* hex;
+    };
+    for (const Case& c :
+         std::vector<Case>{{abc, DigestKind::Sha256,
+                            "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+                           {abc, DigestKind::Sha1, "a9993e364706816aba3e25717850c26c9cd0d89d"},
+                           {abc, DigestKind::Md5, "900150983cd24fb0d6963f7d28e17f72"},
+                           {abc, DigestKind::Crc32, "352441c2"},
+                           {million, DigestKind::Sha256,
+                            "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+                           {million, DigestKind::Sha1, "34aa973cd4c4daa4f61eeb2bdbad27316534016f"},
+                           {million, DigestKind::Md5, "7707d6ae4e027c70eea2a935c2296f21"}}) {
+        SCOPED_TRACE(c.hex);
+        EXPECT_EQ(FileDigestHex(c.path, c.kind), c.hex);
+    }
+}
+
+TEST(FtpRetry, OnlyFailuresThatMayPassAreTriedAgain) {
+    auto reply = [](int code) { return EReplyError(TFtpReply{code, {"x"}}); };
+    for (int code : {421, 425, 426, 450, 451})
+        EXPECT_TRUE(IsTransientFtpFailure(reply(code))) << code;
+    for (int code : {530, 550, 552, 553, 500})
+        EXPECT_FALSE(IsTransientFtpFailure(reply(code))) << code;
+    for (int code : {10054, 10060, 10061}) EXPECT_TRUE(IsTransientFtpFailure(ESocketError(code)));
+    EXPECT_FALSE(IsTransientFtpFailure(ESocketError(11001)));
+    EXPECT_TRUE(IsTransientFtpFailure(EReadTimeout()));
+    EXPECT_TRUE(IsTransientFtpFailure(EUploadCheckFailed("La suma del servidor no coincide")));
+    EXPECT_FALSE(IsTransientFtpFailure(EInvalidCommandArgument()));
 }
 
 }  // namespace
