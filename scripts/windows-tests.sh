@@ -1,25 +1,41 @@
 #!/usr/bin/env bash
-# The Windows side of the suite: cross-builds the Qt-free programs and their
-# tests with mingw-w64 into build-win/, then, in a private network namespace
-# (so nothing binds the shared loopback), runs every test program under Wine
-# in a Wine prefix of its own (build-win/wineprefix) and uploads with
-# tramex-ftp-put.exe to a pyftpdlib server in that namespace, comparing bytes.
+# The Windows side of the suite: builds Qt for Windows unless it is cached
+# (scripts/lib/cross-qt.sh; long only the first time), cross-builds the
+# programs and their tests with mingw-w64 (32-bit, the shipped build) into
+# build-win/, packs the zip a user installs (scripts/package-windows.sh), then,
+# in a private network namespace (so nothing binds the shared loopback) with
+# a display of its own:
+#   - runs every test program under Wine in a Wine prefix of its own
+#     (build-win/wineprefix), and uploads with tramex-ftp-put.exe to a
+#     pyftpdlib server in that namespace, comparing bytes;
+#   - unpacks the zip into a fresh prefix and runs the program as a user
+#     would (scripts/lib/windows-scenarios.sh).
 # Run by scripts/test.sh; runs on its own as well (as root, for unshare).
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 win_dir=${TRAMEX_WIN_BUILD_DIR:-$root/build-win}
+arch=${TRAMEX_WINDOWS_ARCH:-i686}
 
 if [ "${1:-}" != --inside ]; then
+    source "$root/scripts/lib/cross-qt.sh"
+    qt_prefix=$(ensure_cross_qt "$arch")
     say "building the Windows programs into $win_dir"
+    # The shared C++ runtime, as Qt's DLLs have it (see cmake/mingw-w64.cmake).
     cmake -S "$root" -B "$win_dir" -G Ninja --toolchain "$root/cmake/mingw-w64.cmake" \
-        -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
-        -DTRAMEX_BUILD_GUI=OFF >/dev/null
+        -DTRAMEX_WINDOWS_ARCH="$arch" -DTRAMEX_WINDOWS_RUNTIME=shared -DTRAMEX_BUILD_GUI=ON \
+        -DCMAKE_PREFIX_PATH="$qt_prefix" -DQT_HOST_PATH=/usr \
+        -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" >/dev/null
     # -O2: GCC 12's -O3 warns falsely (-Wrestrict) inside std::string.
     cmake --build "$win_dir" -j"${TRAMEX_JOBS:-2}"
-    exec unshare --net --mount -- "$0" --inside
+    "$root/scripts/package-windows.sh"
+    exec unshare --net --mount -- "$0" --inside "$qt_prefix"
 fi
+qt_prefix=$2
 
 source "$root/scripts/lib/windows-run.sh"
+source "$root/scripts/lib/windows-display.sh"
+source "$root/scripts/lib/windows-scenarios.sh"
 ip link set lo up
 # No name server is reachable in here; names resolve from the hosts file alone,
 # so an unknown name is "not found" at once (the mount is private to here).
@@ -28,9 +44,20 @@ mount --bind "$win_dir/nsswitch.conf" /etc/nsswitch.conf
 export WINEPREFIX=$win_dir/wineprefix WINEDEBUG=-all
 # Wine turns the Unix command line into UTF-16 in the locale's encoding.
 export LC_ALL=C.UTF-8
-trap 'wineserver -k 2>/dev/null || true; stop_ftp_server' EXIT
+trap 'wineserver -k 2>/dev/null || true; stop_ftp_server; stop_display' EXIT
 
+# Mono and Gecko are not needed: without them wineboot asks nothing.
+export WINEDLLOVERRIDES="mscoree,mshtml="
 start_wine
+# The test programs find Qt's and the C++ runtime's DLLs through WINEPATH;
+# Qt finds its plugins beside its DLLs.
+compiler=$arch-w64-mingw32-g++-posix
+export WINEPATH="$(windows_path "$qt_prefix/bin");$(windows_path "$(dirname "$("$compiler" -print-file-name=libstdc++-6.dll)")");$(windows_path "/usr/$arch-w64-mingw32/lib")"
+export QT_QPA_PLATFORM=windows
+start_display "$win_dir/scenarios"
 run_test_programs "$win_dir/tests"
 check_ftp_put "$win_dir/tramex-ftp-put.exe"
+wineserver -k
+unset WINEPATH QT_QPA_PLATFORM
+run_program_scenarios "$win_dir/$(cd "$win_dir" && ls Tramex2-windows-*.zip)" "$arch-w64-mingw32-objdump"
 say "Windows tests passed"

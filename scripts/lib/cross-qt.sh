@@ -18,6 +18,8 @@ host_qt_version() { dpkg-query -W -f='${Version}' qt6-base-dev-tools; }
 # D-Bus, SQL, network, XML, printing, concurrent; no HarfBuzz, FreeType,
 # fontconfig or ICU (Windows shapes and draws text with DirectWrite); no
 # JPEG/GIF. Debian's source lacks the tablet library: tablet events are off.
+# Without Direct2D, Qt 6.4 leaves out the DirectWrite font database its
+# Windows plugin would link against: fonts go through GDI (directwrite3 off).
 qt_configure_options() {
     printf '%s\n' -release -shared -nomake tests -nomake examples \
         -xplatform win32-g++ -qt-host-path /usr \
@@ -26,7 +28,7 @@ qt_configure_options() {
         -qt-zlib -qt-pcre -qt-libpng -qt-doubleconversion \
         -no-feature-sql -no-feature-network -no-feature-xml \
         -no-feature-printsupport -no-feature-concurrent -no-feature-direct2d \
-        -no-feature-tabletevent
+        -no-feature-directwrite3 -no-feature-tabletevent
 }
 
 # A toolchain of Qt's own, so that changes to the project's toolchain do not
@@ -69,19 +71,17 @@ ensure_cross_qt() {
     rm -rf "$build" "$prefix" && mkdir -p "$build"
     qt_toolchain "$arch" >"$build/toolchain.cmake"
     say "building Qt for Windows ($arch) into $prefix; the first time takes long"
-    (
-        cd "$build"
-        # shellcheck disable=SC2046  # one option a line, none with spaces
-        "$source/configure" -prefix "$prefix" $(qt_configure_options) -- \
-            -G Ninja -DCMAKE_TOOLCHAIN_FILE="$build/toolchain.cmake" \
-            -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
-        cmake --build . --parallel "${TRAMEX_JOBS:-2}"
-        cmake --install .
-    ) >"$build/build.log" 2>&1 || {
+    # shellcheck disable=SC2046  # one option a line, none with spaces
+    if ! (cd "$build" &&
+          "$source/configure" -prefix "$prefix" $(qt_configure_options) -- \
+              -G Ninja -DCMAKE_TOOLCHAIN_FILE="$build/toolchain.cmake" \
+              -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake &&
+          cmake --build . --parallel "${TRAMEX_JOBS:-2}" &&
+          cmake --install .) >"$build/build.log" 2>&1; then
         tail -n 40 "$build/build.log" >&2
         say "the Qt build failed; its log: $build/build.log"
         return 1
-    }
+    fi
     mv "$build/build.log" "$prefix/build.log"
     echo "$(((SECONDS - started) / 60)) min" >"$prefix/build-time.txt"
     rm -rf "$build"

@@ -13,7 +13,7 @@ start_wine() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         say "creating the Wine prefix $WINEPREFIX"
         wineboot -i >/dev/null 2>&1
-        wineserver -k  # the server wineboot started cannot be made persistent
+        wineserver -k || true  # the server wineboot started (if still up) cannot be made persistent
     fi
     wineserver -p 60  # one server for every program below
     say "Wine ready in $((SECONDS - started)) s"

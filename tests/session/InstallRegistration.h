@@ -11,6 +11,9 @@
 #include "platform/win/WideText.h"
 
 #include <windows.h>
+// windows.h names MessageBoxW "MessageBox", which would rename the program's
+// own MessageBox in the window tests that include this.
+#undef MessageBox
 #endif
 
 namespace tramex::testing {
