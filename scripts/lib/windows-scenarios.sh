@@ -117,7 +117,9 @@ scenario_console_text() {
 # A program of the GUI subsystem: the system opens no console for it.
 check_subsystem() {
     local objdump=$1 exe=$2 expected=$3
-    "$objdump" -p "$exe" | grep -q "^Subsystem.*($expected)" \
+    local headers
+    headers=$("$objdump" -p "$exe")
+    grep -q "^Subsystem.*($expected)" <<<"$headers" \
         || scenario_fail "$(basename "$exe") is not of the $expected subsystem"
 }
 
@@ -128,7 +130,6 @@ run_program_scenarios() {
     prepare_installation "$zip"
     check_subsystem "$objdump" "$WINEPREFIX/drive_c/Tramex2/tramex.exe" "Windows GUI"
     check_subsystem "$objdump" "$WINEPREFIX/drive_c/Tramex2/tramex-extract.exe" "Windows CUI"
-    wineserver -p 60
     scenario_console_text
     scenario_attended_window
     scenario_attended_without_client
