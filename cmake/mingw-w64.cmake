@@ -1,9 +1,10 @@
 # Cross-building the Windows programs on Debian with mingw-w64's POSIX thread
 # model, the one whose C++ runtime has std::thread and std::mutex.
 # TRAMEX_WINDOWS_ARCH picks the target: i686 (the default and the shipped
-# build: the ERP and its fbclient.dll are 32-bit) or x86_64. The C and C++
-# runtimes are linked statically, and Wine runs what is built (tests,
-# discovery): cmake --toolchain cmake/mingw-w64.cmake [-DTRAMEX_WINDOWS_ARCH=x86_64]
+# build: the ERP and its fbclient.dll are 32-bit) or x86_64, and
+# TRAMEX_WINDOWS_RUNTIME how the C++ runtime is linked (see below). Wine runs
+# what is built (tests, discovery):
+#   cmake --toolchain cmake/mingw-w64.cmake [-DTRAMEX_WINDOWS_ARCH=x86_64]
 if(NOT TRAMEX_WINDOWS_ARCH)
   set(TRAMEX_WINDOWS_ARCH "$ENV{TRAMEX_WINDOWS_ARCH}")
 endif()
@@ -33,7 +34,24 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY BOTH)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE BOTH)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
 
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# TRAMEX_WINDOWS_RUNTIME: "static" (the default) links the C and C++ runtimes
+# into each program, which then runs on its own; "shared" links their DLLs
+# (libstdc++-6, libgcc_s, libwinpthread-1), as the Qt DLLs do: a process has
+# one C++ runtime, and exceptions unwind through every module of it.
+if(NOT TRAMEX_WINDOWS_RUNTIME)
+  set(TRAMEX_WINDOWS_RUNTIME "$ENV{TRAMEX_WINDOWS_RUNTIME}")
+endif()
+if(NOT TRAMEX_WINDOWS_RUNTIME)
+  set(TRAMEX_WINDOWS_RUNTIME static)
+endif()
+if(NOT TRAMEX_WINDOWS_RUNTIME MATCHES "^(static|shared)$")
+  message(FATAL_ERROR "TRAMEX_WINDOWS_RUNTIME must be static or shared, not ${TRAMEX_WINDOWS_RUNTIME}")
+endif()
+set(ENV{TRAMEX_WINDOWS_RUNTIME} ${TRAMEX_WINDOWS_RUNTIME})
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TRAMEX_WINDOWS_RUNTIME)
+if(TRAMEX_WINDOWS_RUNTIME STREQUAL static)
+  set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+endif()
 
 find_program(TRAMEX_WINE NAMES wine)
 if(TRAMEX_WINE)

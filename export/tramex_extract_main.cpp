@@ -3,9 +3,9 @@
 #include "data/Connection.h"
 #include "export/ExtractCommandLine.h"
 #include "export/ExtractRun.h"
+#include "platform/ConsoleText.h"
 #include "platform/ProgramArguments.h"
 
-#include <cstdio>
 #include <exception>
 #include <string>
 #include <vector>
@@ -22,16 +22,15 @@ int main(int argc, char** argv) {
 
         ExtractProgress progress;
         progress.fileWritten = [](const std::string& fileName, std::size_t rows) {
-            std::printf("%s: %zu\n", fileName.c_str(), rows);
-            std::fflush(stdout);
+            WriteConsoleText(stdout, fileName + ": " + std::to_string(rows) + "\n");
         };
         WriteExtractFiles(connection, line.parameters, progress);
         return 0;
     } catch (const UsageError& error) {
-        std::fprintf(stderr, "%s\n%s", error.what(), kExtractUsage);
+        WriteConsoleText(stderr, std::string(error.what()) + "\n" + kExtractUsage);
         return 2;
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "%s\n", error.what());
+        WriteConsoleText(stderr, std::string(error.what()) + "\n");
         return 1;
     }
 }

@@ -1,10 +1,10 @@
 // tramex-ftp-put: uploads one file with the export run's own calls, for
 // operators checking a destination and for tests. Exit 0 on success; on
 // failure the error's message goes to standard error and the exit is 1.
-#include <iostream>
 #include <string>
 #include <vector>
 
+#include "platform/ConsoleText.h"
 #include "platform/ProgramArguments.h"
 #include "transfer/FtpClient.h"
 #include "transfer/FtpPutCommandLine.h"
@@ -47,10 +47,11 @@ int main(int argc, char** argv) {
         Upload(tramex::ParseFtpPutCommandLine(arguments));
         return 0;
     } catch (const tramex::EUsageError& usage) {
-        std::cerr << tramex::ConsoleLines(usage.what()) << tramex::kFtpPutUsage << "\n";
+        tramex::WriteConsoleText(
+            stderr, tramex::ConsoleLines(usage.what()) + tramex::kFtpPutUsage + "\n");
         return 2;
     } catch (const std::exception& failure) {
-        std::cerr << tramex::ConsoleLines(failure.what());
+        tramex::WriteConsoleText(stderr, tramex::ConsoleLines(failure.what()));
         return 1;
     }
 }

@@ -6,10 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 int main(int argc, char** argv) {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     tramex::TramexApplication application(argc, argv);
     application.setQuitOnLastWindowClosed(false);
     tramex::MessageBox::setAutoAnswer(true);

@@ -7,6 +7,7 @@
 #include "app/StatusPanel.h"
 #include "app/Tftramexfamilia.h"
 #include "data/Tfdm.h"
+#include "tests/session/InstallRegistration.h"
 #include "tests/session/ScratchDirectory.h"
 
 #include <QApplication>
@@ -143,7 +144,7 @@ inline std::string CrLfLines(std::initializer_list<const char*> lines) {
 
 class WindowTest : public ::testing::Test {
   protected:
-    WindowTest() : xdg_("XDG_CONFIG_DIRS", (scratch.path() / "xdg").string()) { fdm = &dataModule; }
+    WindowTest() : registration_(scratch) { fdm = &dataModule; }
 
     ~WindowTest() override {
         delete window.data();
@@ -156,7 +157,7 @@ class WindowTest : public ::testing::Test {
     // An ERP installation whose settings file holds exactly these bytes.
     void Install(const std::string& settingsBytes) {
         const std::string directory = (scratch.path() / "erp").string();
-        scratch.Write("xdg/Dravo/QuintorERP2017.conf", "[General]\nDirectorio=" + directory + "\n");
+        registration_.Register(directory);
         scratch.Write("erp/settingsenvio.conf", settingsBytes);
     }
 
@@ -185,7 +186,7 @@ class WindowTest : public ::testing::Test {
     QPointer<QWidget> other;
 
   private:
-    ScopedEnvironment xdg_;
+    InstallRegistration registration_;
 };
 
 inline const std::string kFullSettings =
