@@ -26,7 +26,9 @@ void Upload(const tramex::FtpPutRequest& request) {
     client.UseTls = request.Tls;
     client.PinnedFingerprint = request.Fingerprint;
     client.PassiveAddressFromReply = request.PassiveAddressFromReply;
-    client.Notice = [](const std::string& text) { std::cerr << tramex::ConsoleLines(text); };
+    client.Notice = [](const std::string& text) {
+        tramex::WriteConsoleText(stderr, tramex::ConsoleLines(text));
+    };
     if (client.IsConnected()) client.Disconnect();
     client.Connect();
     // The export run would silently skip the upload here; a tool must not

@@ -18,6 +18,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <tuple>
 
@@ -26,7 +27,10 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-using ::testing::MatchesRegex;
+
+// The whole text matches an ECMAScript pattern: GoogleTest's own regular
+// expressions are a smaller language on Windows.
+MATCHER_P(FullyMatches, pattern, "") { return std::regex_match(arg, std::regex(pattern)); }
 
 std::string Read(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
@@ -40,13 +44,16 @@ TEST(DataDirectoryLock, ALiveHolderKeepsItHoweverOldAndADeadOneLosesIt) {
     const std::string dir = scratch.path().string();
     auto first = DataDirectoryLock::Acquire(dir, 0, {});
     ASSERT_NE(first, nullptr);
+#ifndef _WIN32
     // A run lasts longer than any age limit: an hour-old lock of a live
-    // process still holds.
+    // process still holds. (Windows: the holder keeps the file open unshared,
+    // so nobody can age it.)
     QFile lockFile(QString::fromStdString(dir + "/tramex.lock"));
     ASSERT_TRUE(lockFile.open(QIODevice::ReadWrite));
     lockFile.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
                          QFileDevice::FileModificationTime);
     lockFile.close();
+#endif
     int waitingTold = 0;
     try {
         DataDirectoryLock::Acquire(dir, 300, [&] { ++waitingTold; });
@@ -140,7 +147,7 @@ TEST(RunLog, LinesWaitForTheirPlaceCarryTimeAndProcessAndAFullLogIsRotatedOnlyAt
     runlog::Write("Error subiendo x.zip a h:21 (STOR): 553 Could not create file.\r\n");
     const std::string log = Read(scratch.path() / "tramex.log");
     EXPECT_THAT(log,
-                MatchesRegex("[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3} "
+                FullyMatches("[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3} "
                              "[0-9]+ antes de saber dónde\n"
                              "[^\n]+ Error subiendo x.zip a h:21 \\(STOR\\): 553 Could not "
                              "create file.\n"));
@@ -156,9 +163,9 @@ TEST(RunLog, LinesWaitForTheirPlaceCarryTimeAndProcessAndAFullLogIsRotatedOnlyAt
     const auto full = static_cast<std::size_t>(runlog::kRotateBytes + 1);
     EXPECT_EQ(rotated.substr(0, full), std::string(full, 'x'));
     EXPECT_THAT(rotated.substr(full),
-                MatchesRegex("[-0-9]{10}T[0-9:.]{12} [0-9]+ en la misma ejecución\n"));
+                FullyMatches("[-0-9]{10}T[0-9:.]{12} [0-9]+ en la misma ejecución\n"));
     EXPECT_THAT(Read(scratch.path() / "tramex.log"),
-                MatchesRegex("[-0-9]{10}T[0-9:.]{12} [0-9]+ después\n"));
+                FullyMatches("[-0-9]{10}T[0-9:.]{12} [0-9]+ después\n"));
     runlog::ResetForTests();
 }
 
