@@ -5,18 +5,26 @@
 # TRAMEX_WINDOWS_RUNTIME how the C++ runtime is linked (see below). Wine runs
 # what is built (tests, discovery):
 #   cmake --toolchain cmake/mingw-w64.cmake [-DTRAMEX_WINDOWS_ARCH=x86_64]
-if(NOT TRAMEX_WINDOWS_ARCH)
-  set(TRAMEX_WINDOWS_ARCH "$ENV{TRAMEX_WINDOWS_ARCH}")
-endif()
-if(NOT TRAMEX_WINDOWS_ARCH)
-  set(TRAMEX_WINDOWS_ARCH i686)
-endif()
-if(NOT TRAMEX_WINDOWS_ARCH MATCHES "^(i686|x86_64)$")
-  message(FATAL_ERROR "TRAMEX_WINDOWS_ARCH must be i686 or x86_64, not ${TRAMEX_WINDOWS_ARCH}")
-endif()
-# try_compile projects read the toolchain again: hand them the choice.
-set(ENV{TRAMEX_WINDOWS_ARCH} ${TRAMEX_WINDOWS_ARCH})
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TRAMEX_WINDOWS_ARCH)
+
+# A choice given with -D, else from the environment (try_compile projects
+# read the toolchain again and get it from there), else the default; one of
+# the allowed values or the configuration stops.
+macro(tramex_toolchain_choice name default)
+  if(NOT ${name})
+    set(${name} "$ENV{${name}}")
+  endif()
+  if(NOT ${name})
+    set(${name} ${default})
+  endif()
+  set(tramex_allowed ${ARGN})
+  if(NOT "${${name}}" IN_LIST tramex_allowed)
+    message(FATAL_ERROR "${name} must be one of ${tramex_allowed}, not ${${name}}")
+  endif()
+  set(ENV{${name}} ${${name}})
+  list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES ${name})
+endmacro()
+
+tramex_toolchain_choice(TRAMEX_WINDOWS_ARCH i686 i686 x86_64)
 
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR ${TRAMEX_WINDOWS_ARCH})
@@ -38,17 +46,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
 # into each program, which then runs on its own; "shared" links their DLLs
 # (libstdc++-6, libgcc_s, libwinpthread-1), as the Qt DLLs do: a process has
 # one C++ runtime, and exceptions unwind through every module of it.
-if(NOT TRAMEX_WINDOWS_RUNTIME)
-  set(TRAMEX_WINDOWS_RUNTIME "$ENV{TRAMEX_WINDOWS_RUNTIME}")
-endif()
-if(NOT TRAMEX_WINDOWS_RUNTIME)
-  set(TRAMEX_WINDOWS_RUNTIME static)
-endif()
-if(NOT TRAMEX_WINDOWS_RUNTIME MATCHES "^(static|shared)$")
-  message(FATAL_ERROR "TRAMEX_WINDOWS_RUNTIME must be static or shared, not ${TRAMEX_WINDOWS_RUNTIME}")
-endif()
-set(ENV{TRAMEX_WINDOWS_RUNTIME} ${TRAMEX_WINDOWS_RUNTIME})
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TRAMEX_WINDOWS_RUNTIME)
+tramex_toolchain_choice(TRAMEX_WINDOWS_RUNTIME static static shared)
 if(TRAMEX_WINDOWS_RUNTIME STREQUAL static)
   set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 endif()
