@@ -33,7 +33,7 @@ using ::testing::IsSupersetOf;
 // else uses, so tests and the demo never meet on the port.
 class FtpDestination {
   public:
-    // faults: see ftp_destination.py ("cut=1", "size-lie", "no-rest").
+    // faults: see ftp_destination.py ("cut=1", "cut=all").
     explicit FtpDestination(const std::filesystem::path& folder, QStringList faults = {})
         : home_(folder / "ftp-home"),
           log_((folder / "ftp-commands.log").string()),
@@ -482,30 +482,6 @@ TEST_F(ProgramExport, ACutUploadIsRetriedAndNeverLeftTruncated) {
     EXPECT_EQ(commands[commands.size() - 2], "STOR " + archive);
     EXPECT_EQ(commands.back(), "DELE " + archive);
     EXPECT_FALSE(std::filesystem::exists(cutting.Home() / archive));
-}
-
-// A server that stored fewer bytes than were sent fails the upload; one
-// without REST takes the store from the start.
-TEST_F(ProgramExport, TheStoredSizeIsCheckedAndARefusedRestartAtZeroIsNoFailure) {
-    const std::string archive = ArchiveFor("C1", "P1");
-    const std::pair<QString, int> cases[] = {{"size-lie", 6}, {"no-rest", 0}};
-    for (const auto& [fault, status] : cases) {
-        SCOPED_TRACE(fault.toStdString());
-        FtpDestination destination(scratch.path() / fault.toStdString(), {fault});
-        if (destination.PortNeedsPrivilege())
-            GTEST_SKIP() << "port 21 needs root: " << destination.Failure();
-        ASSERT_FALSE(destination.Address().empty()) << destination.Failure();
-        PointDestinationsAt(destination.Address());
-        WriteOptions("[Desatendido]\nLimiteAvisosSegundos=1\n[FTP]\nReintentos=0\n");
-        Start("01");
-        ASSERT_TRUE(Finished(60000));
-        EXPECT_EQ(program.exitCode(), status);
-        EXPECT_EQ(std::filesystem::exists(destination.Home() / archive), status == 0);
-    }
-    const std::string size =
-        std::to_string(std::filesystem::file_size(dataDirectory + "/" + archive));
-    EXPECT_THAT(Log(), HasSubstr("(SIZE): El servidor guardó " +
-                                 std::to_string(std::stoll(size) - 1) + " bytes de " + size));
 }
 
 // Another program has the company's database open in its embedded engine.

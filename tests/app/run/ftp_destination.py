@@ -7,10 +7,8 @@ address, so each test can use port 21 on an address of its own), appends every
 command line it receives to COMMAND_LOG, and prints "ready" once listening.
 Exits with status 3 when the address cannot be bound. Faults: cut=N cuts
 the data connection of the first N stores half way through their first
-piece ("cut=all" every store) and answers 426; size-lie answers SIZE one byte
-short; no-rest answers REST with 502.
+piece ("cut=all" every store) and answers 426.
 """
-import os
 import sys
 
 from pyftpdlib.authorizers import DummyAuthorizer
@@ -44,16 +42,6 @@ def main():
             with open(log_path, "a", encoding="utf-8") as log:
                 log.write(line + "\n")
             return super().pre_process_command(line, cmd, arg)
-
-        def ftp_SIZE(self, path):
-            if "size-lie" not in faults:
-                return super().ftp_SIZE(path)
-            self.respond("213 %d" % (os.path.getsize(path) - 1))
-
-        def ftp_REST(self, line):
-            if "no-rest" not in faults:
-                return super().ftp_REST(line)
-            self.respond("502 REST no implementado.")
 
     RecordingHandler.authorizer = authorizer
     RecordingHandler.dtp_handler = CuttingDTPHandler
