@@ -1,9 +1,11 @@
 // File digests: the block digests fed 64 bytes at a time with the padding
-// computed from the whole length at the end, and a table CRC-32.
+// computed from the whole length at the end, and zlib's CRC-32.
 #include "transfer/FileDigest.h"
 
 #include "transfer/HashBlocks.h"
 #include "transfer/LocalFile.h"
+
+#include <zlib.h>
 
 #include <cstdint>
 #include <vector>
@@ -57,18 +59,11 @@ std::string WordsHex(const State& state, bool bigEndianWords) {
 }
 
 std::uint32_t Crc32(const std::string& path) {
-    std::uint32_t table[256];
-    for (std::uint32_t n = 0; n < 256; ++n) {
-        std::uint32_t c = n;
-        for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[n] = c;
-    }
-    std::uint32_t crc = 0xFFFFFFFFu;
+    uLong crc = crc32(0L, Z_NULL, 0);
     ReadPieces(path, [&](const char* data, std::size_t size) {
-        for (std::size_t i = 0; i < size; ++i)
-            crc = table[(crc ^ static_cast<std::uint8_t>(data[i])) & 0xFF] ^ (crc >> 8);
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(size));
     });
-    return crc ^ 0xFFFFFFFFu;
+    return static_cast<std::uint32_t>(crc);
 }
 
 }  // namespace
