@@ -9,7 +9,7 @@
 #     (build-win/wineprefix), and uploads with tramex-ftp-put.exe to a
 #     pyftpdlib server in that namespace, comparing bytes, and under TLS to
 #     vsftpd there (OpenSSL for Windows is cross-built once into
-#     /var/cache/tramex2 by scripts/lib/openssl-windows.sh);
+#     /var/cache/tramex2, or $TRAMEX_CACHE_DIR, by scripts/lib/openssl-windows.sh);
 #   - unpacks the zip into a fresh prefix and runs the program as a user
 #     would (scripts/lib/windows-scenarios.sh).
 # Run by scripts/test.sh; runs on its own as well (as root, for unshare).
@@ -24,7 +24,7 @@ if [ "${1:-}" != --inside ]; then
     source "$root/scripts/lib/openssl-windows.sh"
     openssl_prefix=$(ensure_windows_openssl "$arch")
     # minizip has no mingw-w64 package: it is built from zlib's sources.
-    zlib_source=$(ensure_source_package zlib /var/cache/tramex2/src)
+    zlib_source=$(ensure_source_package zlib "${TRAMEX_CACHE_DIR:-/var/cache/tramex2}/src")
     say "building the Windows programs into $win_dir"
     # A tree configured before with the static runtime keeps its linker flags
     # in the cache: it starts again, as one process must have one runtime.

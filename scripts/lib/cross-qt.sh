@@ -9,7 +9,7 @@
 # taken from the configure line, the toolchain and the compiler version; a
 # matching cache is reused as it is. Sourced after scripts/lib/common.sh.
 
-qt_cache_root=${TRAMEX_QT_CACHE:-/var/cache/tramex2}
+qt_cache_root=${TRAMEX_CACHE_DIR:-/var/cache/tramex2}
 
 # The installed host Qt's upstream version (6.4.2) and Debian version.
 host_qt_version() { dpkg-query -W -f='${Version}' qt6-base-dev-tools; }
