@@ -69,15 +69,10 @@ start_wine
 # Qt finds its plugins beside its DLLs.
 compiler=$arch-w64-mingw32-g++-posix
 export WINEPATH="$(windows_path "$qt_prefix/bin");$(windows_path "$(dirname "$("$compiler" -print-file-name=libstdc++-6.dll)")");$(windows_path "/usr/$arch-w64-mingw32/lib")"
-export QT_QPA_PLATFORM=windows
-# Not yet: app_tests.exe stops at "no Qt platform plugin could be
-# initialized" when Qt is loaded from the cache through WINEPATH, while the
-# packaged tramex.exe starts with the same plugin (the scenarios below).
-wine_skipped_tests="app_tests.exe"
 run_test_programs "$win_dir/tests"
 check_ftp_put "$win_dir/tramex-ftp-put.exe"
 check_ftp_put_tls "$win_dir/tramex-ftp-put.exe"
 wineserver -k
-unset WINEPATH QT_QPA_PLATFORM
+unset WINEPATH
 run_program_scenarios "$win_dir/$(cd "$win_dir" && ls Tramex2-windows-*.zip)" "$arch-w64-mingw32-objdump"
 say "Windows tests passed"
