@@ -80,7 +80,11 @@ StartedScript StartScript(const std::string& name, const std::vector<std::string
     const std::string file = DeploymentScriptFile(name);
     const std::string found = FindDeploymentScript(file, directory);
     runlog::Write(found.empty() ? file + " no se encontró" : name + ": " + found);
-    return {name, LaunchDeploymentScript(name, parameters, directory), Clock::now()};
+    std::string reason;
+    auto process = LaunchDeploymentScript(name, parameters, directory, &reason);
+    // The windowed Windows program has no standard error: the log keeps why.
+    if (!process && !found.empty()) runlog::Write(reason);
+    return {name, std::move(process), Clock::now()};
 }
 
 // Waits up to limitMs; a stop request ends the script and the run.

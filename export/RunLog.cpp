@@ -79,16 +79,21 @@ void Open(const std::string& installDirectory, const std::string& overridePath) 
                        ? QString::fromStdString(overridePath)
                        : QDir(QString::fromStdString(installDirectory)).filePath(kLogFileName);
     if (installDirectory.empty() && overridePath.empty()) path.clear();
+    std::string fallbackNotice;
     if (path.isEmpty() || !Writable(path)) {
         const QString fallback = FallbackPath();
-        std::fprintf(stderr, "tramex: el registro no se puede escribir en %s; se escribe en %s\n",
-                     path.isEmpty() ? "la instalación" : path.toStdString().c_str(),
-                     fallback.toStdString().c_str());
+        fallbackNotice = "el registro no se puede escribir en " +
+                         (path.isEmpty() ? std::string("la instalación") : path.toStdString()) +
+                         "; se escribe en " + fallback.toStdString();
+        std::fprintf(stderr, "tramex: %s\n", fallbackNotice.c_str());
         path = fallback;
     }
     // Only here: one run's lines stay together in one file.
     RotateWhenFull(path);
     state.path = path;
+    // Standard error goes nowhere for the windowed Windows program: whoever
+    // finds the log in its fallback place reads there why it is not in its own.
+    if (!fallbackNotice.empty()) Append(path, Stamped(fallbackNotice));
     for (const std::string& line : state.pending) Append(path, line);
     state.pending.clear();
 }

@@ -52,20 +52,22 @@ std::string FindDeploymentScript(const std::string& scriptFile,
 
 std::unique_ptr<ScriptProcess> LaunchDeploymentScript(const std::string& baseName,
                                                       const std::vector<std::string>& parameters,
-                                                      const std::string& workingDirectory) {
+                                                      const std::string& workingDirectory,
+                                                      std::string* reason) {
+    const auto fail = [reason](const std::string& text) {
+        std::fprintf(stderr, "tramex: %s\n", text.c_str());
+        if (reason) *reason = text;
+        return nullptr;
+    };
     const std::string scriptFile = DeploymentScriptFile(baseName);
     const std::string scriptPath = FindDeploymentScript(scriptFile, workingDirectory);
-    if (scriptPath.empty()) {
-        std::fprintf(stderr, "tramex: %s was not found in %s, beside the program or on PATH\n",
-                     scriptFile.c_str(), workingDirectory.c_str());
-        return nullptr;
-    }
+    if (scriptPath.empty())
+        return fail(scriptFile + " was not found in " + workingDirectory +
+                    ", beside the program or on PATH");
     try {
         return StartScriptProcess(scriptPath, parameters, workingDirectory);
     } catch (const ScriptStartError& error) {
-        std::fprintf(stderr, "tramex: %s could not be started: %s\n", scriptPath.c_str(),
-                     error.what());
-        return nullptr;
+        return fail(scriptPath + " could not be started: " + error.what());
     }
 }
 

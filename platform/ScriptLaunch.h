@@ -34,11 +34,13 @@ std::string FindDeploymentScript(const std::string& scriptFile,
                                  const std::string& workingDirectory);
 
 // Launches the deployment script baseName with the parameters, in
-// workingDirectory, with no window and no input. nullptr (after a line on
-// standard error) when it cannot be found or started.
+// workingDirectory, with no window and no input. nullptr when it cannot be
+// found or started, after a line on standard error whose text also goes to
+// reason when one is given.
 std::unique_ptr<ScriptProcess> LaunchDeploymentScript(const std::string& baseName,
                                                       const std::vector<std::string>& parameters,
-                                                      const std::string& workingDirectory);
+                                                      const std::string& workingDirectory,
+                                                      std::string* reason = nullptr);
 
 // The directory holding the running program, without a trailing separator.
 std::string ProgramDirectory();

@@ -14,7 +14,9 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 
 #include <filesystem>
 #include <fstream>
@@ -167,6 +169,26 @@ TEST(RunLog, LinesWaitForTheirPlaceCarryTimeAndProcessAndAFullLogIsRotatedOnlyAt
     EXPECT_THAT(Read(scratch.path() / "tramex.log"),
                 FullyMatches("[-0-9]{10}T[0-9:.]{12} [0-9]+ después\n"));
     runlog::ResetForTests();
+}
+
+TEST(RunLog, ALogThatCannotBeWrittenWhereConfiguredSaysSoInItsFallbackPlace) {
+    testing::ScratchDirectory scratch;
+    QStandardPaths::setTestModeEnabled(true);
+    const std::string fallback = QDir(QStandardPaths::writableLocation(
+                                          QStandardPaths::AppDataLocation))
+                                     .filePath("tramex.log")
+                                     .toStdString();
+    std::filesystem::remove(fallback);
+    const std::string configured = (scratch.path() / "no-existe" / "tramex.log").string();
+    runlog::ResetForTests();
+    runlog::Open("", configured);
+    runlog::Write("después");
+    runlog::ResetForTests();
+    EXPECT_THAT(Read(fallback),
+                FullyMatches("[-0-9]{10}T[0-9:.]{12} [0-9]+ el registro no se puede escribir en " +
+                             std::regex_replace(configured, std::regex(R"([\\.])"), R"(\$&)") +
+                             "; se escribe en .+\n[^\n]+ después\n"));
+    std::filesystem::remove(fallback);
 }
 
 TEST(RunLog, EndLineHasAPointAndThreeDecimals) {

@@ -95,7 +95,8 @@ TEST_F(ScriptLauncher, MissingOrUnstartableScriptIsReportedNotRaised) {
     std::filesystem::copy_file(data / (base + ".sh"), scratch.path() / (base + ".sh"));
     const std::string gone = (scratch.path() / "sin-directorio").string();
     const ScopedEnvironment path("PATH", scratch.path().string());
-    const auto unstartable = LaunchDeploymentScript(base, {}, gone);
+    std::string reason;
+    const auto unstartable = LaunchDeploymentScript(base, {}, gone, &reason);
     const std::string errors = ::testing::internal::GetCapturedStderr();
 
     EXPECT_EQ(missing, nullptr);
@@ -103,6 +104,8 @@ TEST_F(ScriptLauncher, MissingOrUnstartableScriptIsReportedNotRaised) {
     EXPECT_THAT(errors, HasSubstr("tramex: " + base + "-absent.sh was not found in " +
                                   data.string() + ", beside the program or on PATH"));
     EXPECT_THAT(errors, HasSubstr("could not be started: No such file or directory"));
+    EXPECT_EQ(reason, (scratch.path() / (base + ".sh")).string() +
+                          " could not be started: No such file or directory");
     EXPECT_FALSE(std::filesystem::exists(record));
 }
 
