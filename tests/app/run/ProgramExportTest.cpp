@@ -99,6 +99,15 @@ class FtpDestination {
     QProcess server_;
 };
 
+// Points the families at the scenario's server, or skips the scenario where
+// port 21 needs root. GTEST_SKIP and ASSERT end the test body only when they
+// stand in it, hence a macro.
+#define POINT_DESTINATIONS_AT_OR_SKIP(destination)                                 \
+    if ((destination).PortNeedsPrivilege())                                        \
+        GTEST_SKIP() << "port 21 needs root: " << (destination).Failure();         \
+    ASSERT_FALSE((destination).Address().empty()) << (destination).Failure();      \
+    PointDestinationsAt((destination).Address())
+
 class ProgramExport : public ::testing::Test {
   protected:
     ProgramExport() {
@@ -212,10 +221,7 @@ class ProgramExport : public ::testing::Test {
 
 TEST_F(ProgramExport, UnattendedRunUploadsTheArchiveOfTheToolsFilesAndEndsWithStatusZero) {
     FtpDestination destination(scratch.path());
-    if (destination.PortNeedsPrivilege())
-        GTEST_SKIP() << "port 21 needs root: " << destination.Failure();
-    ASSERT_FALSE(destination.Address().empty()) << destination.Failure();
-    PointDestinationsAt(destination.Address());
+    POINT_DESTINATIONS_AT_OR_SKIP(destination);
     struct Case {
         std::string family, house, partner, folder;
     };
@@ -258,10 +264,7 @@ TEST_F(ProgramExport, UnattendedRunUploadsTheArchiveOfTheToolsFilesAndEndsWithSt
 
 TEST_F(ProgramExport, RefusedLoginEndsWithStatusSixOnceTheBoxClosesByItself) {
     FtpDestination destination(scratch.path());
-    if (destination.PortNeedsPrivilege())
-        GTEST_SKIP() << "port 21 needs root: " << destination.Failure();
-    ASSERT_FALSE(destination.Address().empty()) << destination.Failure();
-    PointDestinationsAt(destination.Address());
+    POINT_DESTINATIONS_AT_OR_SKIP(destination);
     Execute("UPDATE CONFIGURA_LINKFTP SET CFLK_CLAVE = 'otra'");
     WriteOptions("[Desatendido]\nLimiteAvisosSegundos=2\n");
     Start("01");
@@ -306,10 +309,7 @@ TEST_F(ProgramExport, FamilyWithoutADestinationWritesNothingAndEndsWithStatusTwo
 // have the file), then writes, packs and uploads its own files.
 TEST_F(ProgramExport, TwoFamiliesOfOneCompanyTakeTurnsAndEachArchiveHoldsItsOwnFiles) {
     FtpDestination destination(scratch.path());
-    if (destination.PortNeedsPrivilege())
-        GTEST_SKIP() << "port 21 needs root: " << destination.Failure();
-    ASSERT_FALSE(destination.Address().empty()) << destination.Failure();
-    PointDestinationsAt(destination.Address());
+    POINT_DESTINATIONS_AT_OR_SKIP(destination);
     WriteOptions("[Desatendido]\nLimiteAvisosSegundos=5\n");
     scratch.Write("datos/comprimir.sh", "sleep 2\nexec sh \"" + std::string(TRAMEX_BINARY_DIR) +
                                             "/comprimir.sh\" \"$@\"\n");
@@ -333,10 +333,7 @@ TEST_F(ProgramExport, TwoFamiliesOfOneCompanyTakeTurnsAndEachArchiveHoldsItsOwnF
 // starts the program; the scripts still find the files.
 TEST_F(ProgramExport, RelativeDataDirectoryIsTakenFromTheWorkingDirectory) {
     FtpDestination destination(scratch.path());
-    if (destination.PortNeedsPrivilege())
-        GTEST_SKIP() << "port 21 needs root: " << destination.Failure();
-    ASSERT_FALSE(destination.Address().empty()) << destination.Failure();
-    PointDestinationsAt(destination.Address());
+    POINT_DESTINATIONS_AT_OR_SKIP(destination);
     InstallDemoCompany(scratch, "datos", "1");
     Start("01");
     ASSERT_TRUE(Finished(60000));
@@ -352,10 +349,7 @@ TEST_F(ProgramExport, RelativeDataDirectoryIsTakenFromTheWorkingDirectory) {
 // nothing reaches a server.
 TEST_F(ProgramExport, TerminationSignalStopsTheRunAtEachStageWithStatusEight) {
     FtpDestination destination(scratch.path());
-    if (destination.PortNeedsPrivilege())
-        GTEST_SKIP() << "port 21 needs root: " << destination.Failure();
-    ASSERT_FALSE(destination.Address().empty()) << destination.Failure();
-    PointDestinationsAt(destination.Address());
+    POINT_DESTINATIONS_AT_OR_SKIP(destination);
 
     SCOPED_TRACE("script");
     const std::string scriptPid = (scratch.path() / "comprimir.pid").string();
@@ -414,10 +408,7 @@ TEST_F(ProgramExport, TerminationSignalStopsTheRunAtEachStageWithStatusEight) {
 // holds exactly the ten files this run wrote, each as written.
 TEST_F(ProgramExport, AnArchiveThatIsNotThisRunsTenFilesIsNeverUploaded) {
     FtpDestination destination(scratch.path());
-    if (destination.PortNeedsPrivilege())
-        GTEST_SKIP() << "port 21 needs root: " << destination.Failure();
-    ASSERT_FALSE(destination.Address().empty()) << destination.Failure();
-    PointDestinationsAt(destination.Address());
+    POINT_DESTINATIONS_AT_OR_SKIP(destination);
     WriteOptions("[Desatendido]\nLimiteAvisosSegundos=1\n");
     const std::string archive = ArchiveFor("C1", "P1");
     const std::pair<std::string, std::string> cases[] = {
@@ -444,10 +435,7 @@ TEST_F(ProgramExport, AnArchiveThatIsNotThisRunsTenFilesIsNeverUploaded) {
 // with status 6 after its retries, nothing left under the final name.
 TEST_F(ProgramExport, ACutUploadIsRetriedAndNeverLeftTruncated) {
     FtpDestination destination(scratch.path(), {"cut=1"});
-    if (destination.PortNeedsPrivilege())
-        GTEST_SKIP() << "port 21 needs root: " << destination.Failure();
-    ASSERT_FALSE(destination.Address().empty()) << destination.Failure();
-    PointDestinationsAt(destination.Address());
+    POINT_DESTINATIONS_AT_OR_SKIP(destination);
     WriteOptions("[Desatendido]\nLimiteAvisosSegundos=1\n[FTP]\nEsperaReintentoSegundos=1\n");
     const std::string archive = ArchiveFor("C1", "P1");
     Start("01");
