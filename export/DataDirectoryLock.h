@@ -20,7 +20,7 @@ class DataDirectoryLock {
     // (DataDirectoryBusy) "Otra exportación está en curso en <dir>" when
     // the wait ends, InterruptedError on a stop request, ExtractFileError
     // when the lock file cannot be made. A lock left by a process that no
-    // longer runs is taken over.
+    // longer runs is taken over, also when this process now has its number.
     static std::unique_ptr<DataDirectoryLock> Acquire(const std::string& directory, int waitMs,
                                                       const std::function<void()>& waiting);
     ~DataDirectoryLock();

@@ -1,6 +1,7 @@
 // What keeps a nightly run trustworthy without the windows: the data
 // directory's lock, the options file, the run log, the company code check.
 #include "export/DataDirectoryLock.h"
+#include "export/ExtractFileError.h"
 #include "export/FtpServerSetting.h"
 #include "export/RunArchive.h"
 #include "export/RunLog.h"
@@ -16,6 +17,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QStandardPaths>
 
 #include <filesystem>
@@ -71,6 +73,19 @@ TEST(DataDirectoryLock, ALiveHolderKeepsItHoweverOldAndADeadOneLosesIt) {
     EXPECT_NE(DataDirectoryLock::Acquire(dir, 0, {}), nullptr);
     scratch.Write("tramex.lock", "2147483646\ntramex\n\n");
     EXPECT_NE(DataDirectoryLock::Acquire(dir, 0, {}), nullptr);
+    // Left by a dead run whose process number this process now has.
+    std::string leftOver;
+    {
+        QLockFile own(QString::fromStdString(dir + "/own.lock"));
+        ASSERT_TRUE(own.tryLock(0));
+        leftOver = Read(scratch.path() / "own.lock");
+    }
+    scratch.Write("tramex.lock", leftOver);
+    EXPECT_NE(DataDirectoryLock::Acquire(dir, 300, {}), nullptr);
+
+    EXPECT_THAT([&] { DataDirectoryLock::Acquire(dir + "/no-existe", 0, {}); },
+                ::testing::ThrowsMessage<ExtractFileError>(
+                    ::testing::EndsWith("tramex.lock: el directorio no existe")));
 }
 
 TEST(RunOptions, AbsentFileGivesDefaultsAndInvalidValuesKeepThem) {
