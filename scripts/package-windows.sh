@@ -4,7 +4,8 @@
 # Tramex2\ holding the three programs, exactly the DLLs their import tables
 # (and those of the Qt plugins they load) name from Qt and the compiler's
 # runtime, the plugins, the toolkit's Spanish catalogue, the deployment
-# scripts, a sample tramex.ini and LEEME.txt. Run by scripts/windows-tests.sh.
+# scripts, a sample tramex.ini, LEEME.txt and the licences of what comes from
+# others. Run by scripts/windows-tests.sh.
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 win_dir=${TRAMEX_WIN_BUILD_DIR:-$root/build-win}
@@ -18,9 +19,16 @@ case $arch in
     x86_64) zip_name=Tramex2-windows-x64.zip ;;
     *) zip_name=Tramex2-windows-x86.zip ;;
 esac
-# Qt's DLLs and the C++ runtime's; every other DLL a program names is the
-# system's own (kernel32, user32, ...) or the ERP's (fbclient, loaded at run time).
+# Qt's DLLs, the C++ runtime's and zlib's (Debian's libz-mingw-w64, beside
+# winpthread); every other DLL a program names must be the system's own
+# (fbclient.dll, the ERP's, is loaded at run time and named nowhere).
 dll_dirs=("$qt_prefix/bin")
+system_dlls=(advapi32.dll api-ms-win-core-synch-l1-2-0.dll api-ms-win-core-winrt-l1-1-0.dll
+    api-ms-win-core-winrt-string-l1-1-0.dll authz.dll comdlg32.dll crypt32.dll d3d9.dll d3d11.dll dwmapi.dll dxgi.dll gdi32.dll
+    imm32.dll kernel32.dll mpr.dll msvcrt.dll netapi32.dll ole32.dll oleaut32.dll shcore.dll
+    shell32.dll shlwapi.dll user32.dll userenv.dll uxtheme.dll version.dll winmm.dll ws2_32.dll
+    wtsapi32.dll)
+is_system_dll() { [[ " ${system_dlls[*]} " == *" ${1,,} "* ]]; }
 for dll in libstdc++-6.dll libwinpthread-1.dll libgcc_s_dw2-1.dll libgcc_s_seh-1.dll; do
     found=$("$compiler" -print-file-name="$dll")
     [ -f "$found" ] && dll_dirs+=("$(cd "$(dirname "$found")" && pwd)")
@@ -52,16 +60,38 @@ find_dll() {
 # Follows the import tables from the programs and plugins to the DLLs that
 # must come along, each once.
 pending=("$stage"/*.exe "$stage"/platforms/*.dll "$stage"/styles/*.dll)
+packages=()
 while [ ${#pending[@]} -gt 0 ]; do
     module=${pending[0]}
     pending=("${pending[@]:1}")
     while read -r name; do
         [ -e "$stage/$name" ] && continue
         dll=$(find_dll "$name")
-        [ -n "$dll" ] || continue
+        if [ -z "$dll" ]; then
+            is_system_dll "$name" && continue
+            say "$(basename "$module") imports $name, which is neither shipped nor a system DLL"
+            exit 1
+        fi
         cp "$dll" "$stage/$name"
         pending+=("$stage/$name")
+        # Whose it is, for its licence below (Qt's are built from source here).
+        case $dll in
+            "$qt_prefix"/*) ;;
+            *) packages+=("$(dpkg -S "$(realpath "$dll")" | cut -d: -f1)") ;;
+        esac
     done < <(imports "$module")
+done
+
+# Licences: Debian's copyright file of the package each part comes from (Qt
+# is built from the source of the installed host Qt, libqt6core6's; OpenSSL
+# and the Firebird interface headers are compiled into the programs), and the
+# licence texts those files refer to.
+mkdir -p "$stage/licencias"
+for package in libqt6core6 libssl3 firebird-dev "${packages[@]}"; do
+    sed 's/\r*$/\r/' "/usr/share/doc/$package/copyright" >"$stage/licencias/$package.txt"
+done
+for text in LGPL-3 GPL-3 Apache-2.0; do
+    sed 's/\r*$/\r/' "/usr/share/common-licenses/$text" >"$stage/licencias/$text.txt"
 done
 
 # Symbols are for debugging here, not for the user's disk.
