@@ -12,6 +12,7 @@
 #include "common/Error.h"
 #include "common/Interruption.h"
 #include "data/Tfdm.h"
+#include "export/RunExport.h"
 #include "export/RunLog.h"
 #include "export/RunOptions.h"
 #include "export/RunStatus.h"
@@ -114,7 +115,8 @@ void Tftramexfamilia::FormActivate() {
                   QCoreApplication::applicationVersion().toStdString() + ", modo " +
                   (Parametros.ModoAutomatico == "1" ? "desatendido" : "atendido") + ", familia " +
                   Fami->text().toStdString() + ", agencia " + Parametros.IdAgencia + ", compañía " +
-                  Cia->text().toStdString() + ", directorio " + Parametros.DirectorioDatos);
+                  Cia->text().toStdString() + ", directorio " +
+                  AbsoluteDataDirectory(Parametros.DirectorioDatos));
     if (ConnectionFieldsComplete()) CiaExit();
 }
 
