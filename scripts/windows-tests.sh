@@ -15,8 +15,13 @@
 # Run by scripts/test.sh; runs on its own as well (as root, for unshare).
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
-win_dir=${TRAMEX_WIN_BUILD_DIR:-$root/build-win}
 arch=${TRAMEX_WINDOWS_ARCH:-i686}
+# A tree per architecture: a build tree keeps the compilers it was made with.
+case $arch in
+    x86_64) export TRAMEX_WIN_BUILD_DIR=${TRAMEX_WIN_BUILD_DIR:-$root/build-win64} ;;
+    *) export TRAMEX_WIN_BUILD_DIR=${TRAMEX_WIN_BUILD_DIR:-$root/build-win} ;;
+esac
+win_dir=$TRAMEX_WIN_BUILD_DIR
 
 if [ "${1:-}" != --inside ]; then
     source "$root/scripts/lib/cross-qt.sh"
