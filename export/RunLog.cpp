@@ -82,9 +82,11 @@ void Open(const std::string& installDirectory, const std::string& overridePath) 
     std::string fallbackNotice;
     if (path.isEmpty() || !Writable(path)) {
         const QString fallback = FallbackPath();
-        fallbackNotice = "el registro no se puede escribir en " +
-                         (path.isEmpty() ? std::string("la instalación") : path.toStdString()) +
-                         "; se escribe en " + fallback.toStdString();
+        fallbackNotice =
+            "el registro no se puede escribir en " +
+            (path.isEmpty() ? std::string("la instalación")
+                            : QDir::toNativeSeparators(path).toStdString()) +
+            "; se escribe en " + QDir::toNativeSeparators(fallback).toStdString();
         std::fprintf(stderr, "tramex: %s\n", fallbackNotice.c_str());
         path = fallback;
     }
