@@ -80,7 +80,8 @@ std::unique_ptr<DataDirectoryLock> DataDirectoryLock::Acquire(
         if (file->error() != QLockFile::LockFailedError)
             throw ExtractFileError::CannotCreate(QDir::toNativeSeparators(path).toStdString(),
                                                  Reason(folder, file->error()));
-        if (NamesThisProcess(*file) && file->removeStaleLockFile()) continue;
+        // Only a lock there before this run can name this process.
+        if (!told && NamesThisProcess(*file) && file->removeStaleLockFile()) continue;
         if (!told && waiting) waiting();
         told = true;
         if (waited.elapsed() >= waitMs)

@@ -29,7 +29,7 @@ if [ "${1:-}" != --inside ]; then
     source "$root/scripts/lib/openssl-windows.sh"
     openssl_prefix=$(ensure_windows_openssl "$arch")
     # minizip has no mingw-w64 package: it is built from zlib's sources.
-    zlib_source=$(ensure_source_package zlib "${TRAMEX_CACHE_DIR:-/var/cache/tramex2}/src")
+    zlib_source=$(ensure_source_package zlib "$cache_root/src")
     say "building the Windows programs into $win_dir"
     # A tree configured before with the static runtime keeps its linker flags
     # in the cache: it starts again, as one process must have one runtime.

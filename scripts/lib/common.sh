@@ -2,6 +2,9 @@
 # Sourced, not run.
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+# What is built once and reused across runs and clones: Qt and OpenSSL for
+# Windows, and the Debian source packages they come from.
+cache_root=${TRAMEX_CACHE_DIR:-/var/cache/tramex2}
 build_dir=${TRAMEX_BUILD_DIR:-$root/build}
 
 say() { printf '== %s\n' "$*" >&2; }

@@ -5,11 +5,9 @@
 # the compiler's shared C++ runtime (libstdc++, libgcc_s_dw2, winpthread):
 # i686 unwinds exceptions with DWARF-2 tables, which a runtime linked into
 # each DLL separately cannot follow from one module into another.
-# The result is cached under $qt_cache_root/qt-VERSION-ARCH-HASH, HASH being
+# The result is cached under $cache_root/qt-VERSION-ARCH-HASH, HASH being
 # taken from the configure line, the toolchain and the compiler version; a
 # matching cache is reused as it is. Sourced after scripts/lib/common.sh.
-
-qt_cache_root=${TRAMEX_CACHE_DIR:-/var/cache/tramex2}
 
 # The installed host Qt's upstream version (6.4.2) and Debian version.
 host_qt_version() { dpkg-query -W -f='${Version}' qt6-base-dev-tools; }
@@ -55,7 +53,7 @@ cross_qt_prefix() {
     version=$(host_qt_version)
     key=$( { qt_configure_options; qt_toolchain "$arch"; \
              "$arch-w64-mingw32-g++-posix" --version | head -n 1; } | sha256sum | cut -c1-12)
-    printf '%s/qt-%s-%s-%s\n' "$qt_cache_root" "${version%%+*}" "$arch" "$key"
+    printf '%s/qt-%s-%s-%s\n' "$cache_root" "${version%%+*}" "$arch" "$key"
 }
 
 # Builds Qt for ARCH unless the matching cache is complete; prints its prefix.
@@ -66,7 +64,7 @@ ensure_cross_qt() {
         printf '%s\n' "$prefix"
         return 0
     fi
-    source=$(ensure_source_package qt6-base "$qt_cache_root/src" "$(host_qt_version)")
+    source=$(ensure_source_package qt6-base "$cache_root/src" "$(host_qt_version)")
     build=$prefix.build
     rm -rf "$build" "$prefix" && mkdir -p "$build"
     qt_toolchain "$arch" >"$build/toolchain.cmake"

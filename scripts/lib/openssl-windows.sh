@@ -17,10 +17,10 @@ openssl_windows_folders=("OPENSSLDIR=C:/Program Files/Common Files/SSL"
     "MODULESDIR=C:/Program Files/Common Files/SSL/modules")
 
 # Prints the prefix (include/, lib/) of OpenSSL built for ARCH (i686 or
-# x86_64), building it under /var/cache/tramex2 when no build of the same
+# x86_64), building it under $cache_root when no build of the same
 # source, options and compiler is there yet.
 ensure_windows_openssl() {
-    local arch=${1:-i686} cache=${TRAMEX_CACHE_DIR:-/var/cache/tramex2}
+    local arch=${1:-i686} cache=$cache_root
     local source version target compiler key prefix
     case $arch in
         i686) target=mingw ;;
